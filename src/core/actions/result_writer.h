@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/extract/contents_rows.h"
+#include "core/search/index_file_row.h"
+
+namespace tessaly {
+
+// The two layouts a list is saved in, chosen by the file name alone.
+enum class SaveLayout { Plain, Html };
+
+// Html when the last four characters of the name, lower-cased, are "html"
+// (a.HTML, a.shtml, myhtml); Plain otherwise (a.htm, a.txt, "a").
+SaveLayout LayoutForFileName(std::string_view fileName);
+
+// Contents view, plain layout: every row's bytes whole (NULs and the bytes
+// after the entry included), each followed by CR LF.
+void WritePlainContents(std::ostream& out, const ContentsRows& rows);
+
+// Files view, plain layout: per row the location, "DOS Path: " + its short
+// form, "Size: " + the size text, and an empty line; every line ends in CR LF.
+void WritePlainFiles(std::ostream& out, std::span<const IndexFileRow> rows,
+                     const std::function<std::string(const std::string&)>& dosPath);
+
+// The HTML page of links, both views. `contentsFile` is the file most
+// recently extracted (empty before the first extraction); item(i) is row i
+// as the list shows it (a contents row up to its first NUL). Entries and the
+// file name come from untrusted files, so they are HTML-escaped; a NUL in an
+// item cuts it there.
+void WriteHtml(std::ostream& out, std::string_view contentsFile, std::size_t count,
+               const std::function<std::string_view(std::size_t)>& item);
+
+// `text` with & < > " ' written as character references.
+std::string EscapeHtml(std::string_view text);
+
+struct SaveResult {
+    bool ok = true;
+    std::string reason;  // the system's reason when !ok, e.g. "Permission denied"
+};
+
+// Writes through `write` into a new file beside `target`, flushes it to disk
+// and renames it over `target`. On failure `target` is left as it was, the
+// new file is removed and the result carries the system's reason.
+SaveResult SaveAtomically(const std::string& target,
+                          const std::function<void(std::ostream&)>& write);
+
+}  // namespace tessaly
