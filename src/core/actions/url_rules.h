@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/actions/url_command.h"
+#include "core/search/index_file_row.h"
+
+namespace tessaly {
+
+// What a context-menu command does with one entry.
+struct AddressResult {
+    enum class Kind {
+        Open,        // hand `address` to the shell
+        InvalidUrl,  // show "Invalid URL"
+        Nothing,     // do nothing; `reason` says why
+    };
+    Kind kind = Kind::Nothing;
+    std::string address;
+    std::string reason;  // "Invalid URL" for InvalidUrl; a short explanation for Nothing
+};
+
+// The address `command` opens for the contents entry `entry` (the row's
+// bytes; everything from its first NUL on is ignored). `wendelPrefix` is the
+// viewer prefix from the settings, used by the Wendel command only. Values
+// appended to a service address are percent-encoded; Launch hands the entry
+// over as it is.
+AddressResult AddressFor(UrlCommand command, std::string_view entry, std::string_view wendelPrefix);
+
+// The command named on the command line: browser-defender, blackthorn,
+// malware-domain-list, safeweb, siteadvisor, trusted-source, web-of-trust,
+// web-sniffer, link-scanner, wendel, launch.
+std::optional<UrlCommand> UrlCommandFromName(std::string_view cliName);
+std::string_view CliName(UrlCommand command);
+// The menu caption, with its accelerator marker ("&Blackthorn Online").
+std::string_view Caption(UrlCommand command);
+
+// Every byte except the unreserved characters A-Z a-z 0-9 - . _ ~ becomes %XX.
+std::string PercentEncode(std::string_view value);
+
+// What the copy command puts on the clipboard for a files-list row:
+// location, TAB, size text, " KB".
+std::string FilesRowClipboardText(const IndexFileRow& row);
+
+}  // namespace tessaly
