@@ -1,0 +1,79 @@
+#include "core/settings/app_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+
+#include "core/app/identity.h"
+
+namespace tessaly {
+namespace {
+
+// One lock for every AppLog of the process: the window and the worker thread
+// may each hold their own.
+std::mutex& LogMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return local;
+}
+
+// Appends `bytes` to the file at `path`, creating it when missing. O_APPEND
+// puts each write at the end even while another program appends too; the
+// non-blocking open keeps a FIFO without a reader from hanging the caller.
+void AppendToFile(const std::string& path, std::string_view bytes) {
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return;
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+}  // namespace
+
+AppLog::AppLog(const SettingsStore& settings) : settings_(settings) {}
+
+std::string AppLog::defaultPath() const {
+    return settings_.appFolder() + kSeparator + "applog.log";
+}
+
+void AppLog::write(std::string_view message) {
+    try {
+        const std::lock_guard<std::mutex> lock(LogMutex());
+        const std::string path = settings_.read("Settings", "AppLog", defaultPath());
+        AppendToFile(path, FormatLine(LocalNow(), message));
+    } catch (...) {
+        // Out of memory or a lock failure: the line is lost, the caller carries on.
+    }
+}
+
+std::string AppLog::FormatLine(const std::tm& local, std::string_view message) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d %02d:%02d:%02d ", local.tm_mday,
+                  local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
+                  local.tm_sec);
+    std::string line(stamp);
+    line.append(message);
+    line.append("\r\n");
+    return line;
+}
+
+}  // namespace tessaly

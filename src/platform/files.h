@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// File-system questions the start-up, the log and the help command ask.
+namespace tessaly {
+
+// False when IsBlank(path). Otherwise true exactly when `path`, taken as a
+// pattern whose last component may hold the wildcards '*' (any run of
+// characters) and '?' (any one character), names at least one regular file
+// that is not hidden (its name does not begin with '.'). Folders do not
+// count. A path ending in the separator counts when the folder it names
+// holds at least one such file. Names match case-sensitively, as the file
+// system does.
+bool FileExists(const std::string& path);
+
+// The folder of the running executable, without a trailing separator unless
+// it is the root; the current folder when the executable cannot be found.
+std::string ExecutableFolder();
+
+// Where the settings file and the log live: `exeFolder` when the program may
+// write there (portable use); otherwise the per-user configuration folder,
+// $XDG_CONFIG_HOME/Tessaly or ~/.config/Tessaly, created when missing.
+std::string ResolveAppFolder(const std::string& exeFolder);
+
+}  // namespace tessaly
