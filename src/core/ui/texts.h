@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string_view>
+
+// The texts the window shows and logs, kept in one place so the window, the
+// command line and the tests use the very same words.
+namespace tessaly::texts {
+
+// Start-up
+inline constexpr std::string_view kCouldNotLocate = " could not locate [ ";
+inline constexpr std::string_view kVerifyFile = " ]\r\n\r\nPlease verify the file exists and try again.";
+inline constexpr std::string_view kWarnMayTakeAMoment = "Warning: this process may take a few moments";
+
+// Extraction
+inline constexpr std::string_view kExtractingStatus =
+    "Extracting contents.... please wait (this may take a few minutes)";
+inline constexpr std::string_view kNoContentsFound = "No contents found";
+inline constexpr std::string_view kItemsFound = " items found";
+inline constexpr std::string_view kNothingToShow = "There's nothing to show you ...";
+
+// Search label captions: the caption is the search's state.
+inline constexpr std::string_view kSearch = "Search";
+inline constexpr std::string_view kStop = "Stop";
+inline constexpr std::string_view kBack = "<< Back";
+inline constexpr std::string_view kSearching = "Searching: ";
+
+// Tabs
+inline constexpr std::string_view kFilesTag = " [ Files ]";
+inline constexpr std::string_view kContentsTag = " [ Contents ]";
+
+// Commands on entries
+inline constexpr std::string_view kInvalidUrl = "Invalid URL";
+inline constexpr std::string_view kLaunchQuestion = "Are you sure you want to launch this URL?";
+inline constexpr std::string_view kFileSavedAs = "File saved as: ";
+inline constexpr std::string_view kSaveInvalidView =
+    "An error has occured whilst processing this request.\r\n\r\nRef: 001\r\n\r\n"
+    "Description: Invalid option in function: frmMain at level: mnuSave";
+inline constexpr std::string_view kSaveFilter =
+    "Tessaly File (*.tly)|*.tly|Gorsebank File (*.gbk)|*.gbk|Plain Text (*.txt)|*.txt|"
+    "HTML Document (*.html)|*.html|All Files (*.*)|*.*";
+inline constexpr std::string_view kSaveResultsTitle = "Save Results";
+inline constexpr std::string_view kSaveContentsTitle = "Save File Contents";
+inline constexpr std::string_view kSelectFolder = "Select folder";
+inline constexpr std::string_view kCopyFilesCaption = "Copy selected item to clipboard";
+
+// Window layout
+inline constexpr std::string_view kMinimumWidth = "Minimum width reached";
+inline constexpr std::string_view kMinimumHeight = "Minimum height reached";
+
+// Help
+inline constexpr std::string_view kNoHelpFiles =
+    "Help files not present, would you like to visit the knowledgebase?";
+
+}  // namespace tessaly::texts
