@@ -1,0 +1,261 @@
+// The folder walk on POSIX systems: openat relative to the parent folder, one read of each
+// folder (getdents64 on Linux), and a stat call only for names that qualify or whose type
+// the directory read does not tell.
+#ifndef _WIN32
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <vector>
+
+#include "core/app/identity.h"
+#include "core/search/index_search.h"
+#include "core/search/mount_table.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// Folder handles kept open for opening subfolders relative to them. Folders deeper than
+// this on the path are opened again from the nearest kept one when the walk returns to
+// them, so a tree of any depth needs no more handles than this.
+constexpr std::size_t kKeptHandles = 16;
+constexpr std::size_t kReadBufferSize = 64 * 1024;
+
+void CloseHandle(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+// Calls visit(name, d_type) for each entry of the open folder `fd`, in the order the file
+// system returns them, until visit returns false. Returns false when visit did; a read
+// error just ends the listing.
+template <class Visit>
+bool ForEachEntry(int fd, std::vector<char>& buffer, Visit&& visit) {
+#ifdef __linux__
+    for (;;) {
+        const ssize_t filled = ::getdents64(fd, buffer.data(), buffer.size());
+        if (filled <= 0) return true;
+        for (ssize_t at = 0; at < filled;) {
+            const auto* entry = reinterpret_cast<const struct dirent64*>(buffer.data() + at);
+            at += entry->d_reclen;
+            if (!visit(std::string_view(entry->d_name), entry->d_type)) return false;
+        }
+    }
+#else
+    (void)buffer;
+    const int own = ::dup(fd);
+    if (own < 0) return true;
+    DIR* folder = ::fdopendir(own);
+    if (folder == nullptr) {
+        ::close(own);
+        return true;
+    }
+    bool finished = true;
+    while (const struct dirent* entry = ::readdir(folder)) {
+        if (!visit(std::string_view(entry->d_name), entry->d_type)) {
+            finished = false;
+            break;
+        }
+    }
+    ::closedir(folder);
+    return finished;
+#endif
+}
+
+unsigned char TypeFromMode(mode_t mode) {
+    if (S_ISDIR(mode)) return DT_DIR;
+    if (S_ISLNK(mode)) return DT_LNK;
+    return DT_REG;
+}
+
+class FolderWalk {
+  public:
+    FolderWalk(WalkSink& sink, const std::atomic<bool>& stop)
+        : sink_(sink), stop_(stop), buffer_(kReadBufferSize) {}
+
+    ~FolderWalk() {
+        for (Frame& frame : frames_) CloseHandle(frame.fd);
+    }
+
+    FolderWalk(const FolderWalk&) = delete;
+    FolderWalk& operator=(const FolderWalk&) = delete;
+
+    void Run(const std::string& root) {
+        path_ = AddBackslash(root);
+        rootLength_ = path_.size();
+        const int rootFd = ::open(path_.c_str(), kFolderFlags);  // the root may be a link
+        if (rootFd < 0) return;
+        skippedMounts_ = VirtualMountsBelow(path_);
+        if (!ReadFolder(rootFd)) return;
+
+        while (!frames_.empty()) {
+            if (Stopped()) return;
+            Frame& top = frames_.back();
+            if (top.next >= top.subfolders.size()) {
+                CloseHandle(top.fd);
+                frames_.pop_back();
+                continue;
+            }
+            const std::string_view name = TakeNextSubfolder(top);
+            path_.resize(top.baseLength);
+            if (IsSkippedMount(name)) continue;
+            sink_.enteringFolder(path_);
+
+            const int parentFd = HandleOfTop();
+            if (parentFd < 0) {  // the folder itself has gone meanwhile
+                top.next = top.subfolders.size();
+                continue;
+            }
+            const int fd = ::openat(parentFd, name.data(), kFolderFlags | O_NOFOLLOW);
+            path_ += name;
+            path_ += kSeparator;
+            if (top.next >= top.subfolders.size()) {
+                // Its last subfolder: the frame is done, and dropping it now keeps a long
+                // chain of single subfolders from piling up frames.
+                CloseHandle(top.fd);
+                frames_.pop_back();
+            }
+            if (fd >= 0 && !ReadFolder(fd)) return;
+        }
+    }
+
+  private:
+    // A folder read whose subfolders are still to be walked.
+    struct Frame {
+        std::size_t baseLength;  // its path with the separator is path_.substr(0, baseLength)
+        int fd;                  // -1 once handed back to stay within kKeptHandles
+        std::string subfolders;  // names in read order, each ended by a NUL
+        std::size_t next = 0;    // offset of the next name in subfolders
+    };
+
+    bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
+
+    static std::string_view TakeNextSubfolder(Frame& frame) {
+        const char* name = frame.subfolders.data() + frame.next;
+        const std::size_t length = std::strlen(name);
+        frame.next += length + 1;
+        return {name, length};
+    }
+
+    // Reads the folder open as `fd` whose base is path_: reports its qualifying files and
+    // keeps its subfolders for later. Takes over `fd`. Returns false when stopped.
+    bool ReadFolder(int fd) {
+        Frame frame{path_.size(), fd, {}};
+        const bool finished =
+            ForEachEntry(fd, buffer_, [&](std::string_view name, unsigned char type) {
+                if (Stopped()) return false;
+                Consider(fd, name, type, frame.subfolders);
+                return true;
+            });
+        if (!finished || frame.subfolders.empty()) {
+            ::close(fd);
+            return finished;
+        }
+        frames_.push_back(std::move(frame));
+        if (frames_.size() > kKeptHandles)
+            CloseHandle(frames_[frames_.size() - 1 - kKeptHandles].fd);
+        return true;
+    }
+
+    void Consider(int folderFd, std::string_view name, unsigned char type,
+                  std::string& subfolders) {
+        const bool dotName = name.front() == '.';
+        if (type == DT_UNKNOWN) {
+            if (dotName && !QualifiesAsIndexFile(name)) return;
+            struct stat info {};
+            if (::fstatat(folderFd, name.data(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;
+            type = TypeFromMode(info.st_mode);
+        }
+        if (type == DT_DIR) {
+            if (!dotName) {
+                subfolders += name;
+                subfolders += '\0';
+            }
+            return;
+        }
+        if (!QualifiesAsIndexFile(name)) return;
+        // A link is sized by the file it points to; a dangling one, or one to a folder, is
+        // left out.
+        struct stat info {};
+        const int follow = type == DT_LNK ? 0 : AT_SYMLINK_NOFOLLOW;
+        if (::fstatat(folderFd, name.data(), &info, follow) != 0 || S_ISDIR(info.st_mode)) return;
+        found_.location.assign(path_).append(name);
+        found_.size = static_cast<std::uint64_t>(info.st_size);
+        sink_.fileFound(found_);
+    }
+
+    // The handle of the top frame's folder, opened again if it was handed back; -1 when
+    // that fails.
+    int HandleOfTop() {
+        Frame& top = frames_.back();
+        if (top.fd >= 0) return top.fd;
+        std::size_t from = rootLength_;
+        int fd = -1;
+        for (std::size_t i = frames_.size() - 1; i-- > 0;) {
+            if (frames_[i].fd >= 0) {
+                from = frames_[i].baseLength;
+                fd = frames_[i].fd;
+                break;
+            }
+        }
+        bool ownsFd = false;
+        if (fd < 0) {
+            fd = ::open(path_.substr(0, rootLength_).c_str(), kFolderFlags);
+            if (fd < 0) return -1;
+            ownsFd = true;
+        }
+        // One name at a time: the path below may be longer than the system accepts at once.
+        std::string name;
+        while (from < top.baseLength) {
+            const std::size_t end = path_.find(kSeparator, from);
+            name.assign(path_, from, end - from);
+            const int next = ::openat(fd, name.c_str(), kFolderFlags | O_NOFOLLOW);
+            if (ownsFd) ::close(fd);
+            if (next < 0) return -1;
+            fd = next;
+            ownsFd = true;
+            from = end + 1;
+        }
+        top.fd = fd;
+        return fd;
+    }
+
+    // True when the subfolder `name` of the folder at path_ is a virtual file system's
+    // mount point.
+    bool IsSkippedMount(std::string_view name) const {
+        if (skippedMounts_.empty()) return false;
+        const std::string_view parent = std::string_view(path_).substr(rootLength_);
+        for (const std::string& mount : skippedMounts_) {
+            if (mount.size() == parent.size() + name.size() && mount.starts_with(parent) &&
+                mount.ends_with(name)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    WalkSink& sink_;
+    const std::atomic<bool>& stop_;
+    std::vector<char> buffer_;
+    std::string path_;  // the base of the folder in hand: the root as typed plus names
+    std::size_t rootLength_ = 0;
+    std::vector<Frame> frames_;
+    std::vector<std::string> skippedMounts_;  // relative to the root
+    FoundFile found_;
+};
+
+}  // namespace
+
+void SearchFolderTree(const std::string& root, WalkSink& sink, const std::atomic<bool>& stop) {
+    FolderWalk walk(sink, stop);
+    walk.Run(root);
+}
+
+}  // namespace tessaly
+
+#endif  // _WIN32

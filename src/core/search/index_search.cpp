@@ -1,0 +1,57 @@
+#include "core/search/index_search.h"
+
+#include "core/app/identity.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+}  // namespace
+
+bool QualifiesAsIndexFile(std::string_view name) {
+    constexpr std::string_view kSought = "index.dat";
+    if (!name.ends_with(".dat")) return false;
+    for (std::size_t start = 0; start + kSought.size() <= name.size(); ++start) {
+        std::size_t matched = 0;
+        while (matched < kSought.size() && AsciiLower(name[start + matched]) == kSought[matched]) {
+            ++matched;
+        }
+        if (matched == kSought.size()) return true;
+    }
+    return false;
+}
+
+std::string AddBackslash(std::string path) {
+    if (path.empty() || path.back() != kSeparator) path += kSeparator;
+    return path;
+}
+
+std::string TrimAtNull(std::string_view text) {
+    return std::string(text.substr(0, text.find('\0')));
+}
+
+std::string FormatSizeKB(std::uint64_t bytes) {
+    // bytes / 1024 in hundredths is bytes * 25 / 256. Worked in integers the quotient and
+    // its halfway cases are exact (1152 bytes are 1.125 KB and give 1.13), which is what
+    // the double quotient gives for every size a file system can hold, without the
+    // rounding traps of binary fractions. Split to keep bytes * 25 from overflowing.
+    const std::uint64_t hundredths = (bytes / 256) * 25 + ((bytes % 256) * 25 + 128) / 256;
+    const auto cents = static_cast<char>(hundredths % 100);
+    std::string text = std::to_string(hundredths / 100);
+    text += '.';
+    text += static_cast<char>('0' + cents / 10);
+    text += static_cast<char>('0' + cents % 10);
+    return text;
+}
+
+std::string DefaultSearchRoot() {
+#ifdef _WIN32
+    return "C:\\";
+#else
+    return std::string(1, kSeparator);
+#endif
+}
+
+}  // namespace tessaly

@@ -1,0 +1,7 @@
+#include "platform/dos_path.h"
+
+namespace tessaly {
+
+std::string GetDosPath(const std::string& longPath) { return longPath; }
+
+}  // namespace tessaly
