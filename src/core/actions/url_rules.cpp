@@ -175,11 +175,13 @@ AddressResult AddressFor(UrlCommand command, std::string_view entry,
 }
 
 std::optional<UrlCommand> UrlCommandFromName(std::string_view cliName) {
-    for (const auto command : kAllCommands) {
+    for (const auto command : AllUrlCommands()) {
         if (CliName(command) == cliName) return command;
     }
     return std::nullopt;
 }
+
+std::span<const UrlCommand> AllUrlCommands() { return kAllCommands; }
 
 std::string_view CliName(UrlCommand command) { return NamesOf(command).cliName; }
 

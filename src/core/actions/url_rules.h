@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,8 @@ AddressResult AddressFor(UrlCommand command, std::string_view entry, std::string
 // malware-domain-list, safeweb, siteadvisor, trusted-source, web-of-trust,
 // web-sniffer, link-scanner, wendel, launch.
 std::optional<UrlCommand> UrlCommandFromName(std::string_view cliName);
+// Every command, in menu order: the nine services, Wendel, Launch.
+std::span<const UrlCommand> AllUrlCommands();
 std::string_view CliName(UrlCommand command);
 // The menu caption, with its accelerator marker ("&Blackthorn Online").
 std::string_view Caption(UrlCommand command);
