@@ -12,6 +12,7 @@
 #include <streambuf>
 
 #include "core/actions/addresses.h"
+#include "core/actions/ascii_case.h"
 #include "core/app/identity.h"
 
 namespace tessaly {
@@ -20,18 +21,14 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 SaveLayout LayoutForFileName(std::string_view fileName) {
     constexpr std::string_view kHtml = "html";
-    if (fileName.size() < kHtml.size()) return SaveLayout::Plain;
-    const auto tail = fileName.substr(fileName.size() - kHtml.size());
-    for (std::size_t i = 0; i < kHtml.size(); ++i) {
-        if (LowerAscii(tail[i]) != kHtml[i]) return SaveLayout::Plain;
-    }
-    return SaveLayout::Html;
+    return fileName.size() >= kHtml.size() &&
+                   EqualNoCase(fileName.substr(fileName.size() - kHtml.size()), kHtml)
+               ? SaveLayout::Html
+               : SaveLayout::Plain;
 }
 
 void WritePlainContents(std::ostream& out, const ContentsRows& rows) {

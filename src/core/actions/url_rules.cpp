@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/actions/addresses.h"
+#include "core/actions/ascii_case.h"
 #include "core/extract/contents_rows.h"
 
 namespace tessaly {
@@ -16,15 +17,12 @@ constexpr std::string_view kFileScheme = "file://";
 constexpr std::string_view kSchemeSeparator = "://";
 constexpr std::string_view kHttp = "http://";
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(char a, char b) { return LowerAscii(a) == LowerAscii(b); }
-
 // Position of the first `needle` in `s` from `from` on, letter case ignored.
 std::size_t FindNoCase(std::string_view s, std::string_view needle, std::size_t from = 0) {
     if (from > s.size()) return std::string_view::npos;
-    const auto it = std::search(s.begin() + static_cast<std::ptrdiff_t>(from), s.end(),
-                                needle.begin(), needle.end(), EqualNoCase);
+    const auto it =
+        std::search(s.begin() + static_cast<std::ptrdiff_t>(from), s.end(), needle.begin(),
+                    needle.end(), [](char a, char b) { return EqualNoCase(a, b); });
     return it == s.end() && !needle.empty() ? std::string_view::npos
                                             : static_cast<std::size_t>(it - s.begin());
 }
@@ -34,7 +32,7 @@ bool ContainsNoCase(std::string_view s, std::string_view needle) {
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && FindNoCase(s.substr(0, prefix.size()), prefix) == 0;
+    return s.size() >= prefix.size() && EqualNoCase(s.substr(0, prefix.size()), prefix);
 }
 
 // The text after the first `x`, up to the next `x` or the end; `s` unchanged
