@@ -141,53 +141,59 @@ TEST(FileEntries, AreNeverLookedUp) {
 struct RuleCase {
     std::string entry;
     Kind kind;
-    std::string expected;  // the appended value (Blackthorn, Web Sniffer) or the address
+    std::string expected;  // what follows the service address, or the whole address
 };
 
-void ExpectAppended(UrlCommand command, const std::vector<RuleCase>& cases) {
+// `expected` is the whole address unless `appended`: then it is the value
+// after the command's service address.
+void ExpectAddresses(UrlCommand command, const std::vector<RuleCase>& cases,
+                     bool appended = false) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry);
         const AddressResult r = AddressFor(command, c.entry, kWendelPrefix);
         EXPECT_EQ(r.kind, c.kind);
-        EXPECT_EQ(r.address, c.kind == Kind::Open ? Service(command, c.expected) : "");
+        const bool open = c.kind == Kind::Open;
+        EXPECT_EQ(r.address, !open ? "" : appended ? Service(command, c.expected) : c.expected);
     }
 }
 
 TEST(BlackthornRule, KeepsWwwAndPortAndRefusesEntriesWithoutSchemeOrHostMarker) {
-    ExpectAppended(UrlCommand::Blackthorn,
-                   {
-                       {"http://www.example.com:8080/", Kind::Open, "www.example.com%3A8080"},
-                       {"http://example.com/dir/page.html", Kind::Open, "example.com"},
-                       {"http://example.com", Kind::Open, "example.com"},
-                       {"Visited: user@http://example.com/dir", Kind::Open, "example.com"},
-                       {"@:Host: example.com", Kind::Open, "example.com"},
-                       {"@:host:example.com", Kind::Open, "example.com"},
-                       {"@:HOST:   example.com", Kind::Open, "example.com"},
-                       {"@:Host: a&b#c", Kind::Open, "a%26b%23c"},
-                       {"mailto:user@example.com", Kind::InvalidUrl, ""},
-                       {"cookie:user@example.com/dir", Kind::InvalidUrl, ""},
-                       // "://" only after the NUL is not the entry's.
-                       {"mailto:user@example.com\0http://x/"s, Kind::InvalidUrl, ""},
-                   });
+    ExpectAddresses(UrlCommand::Blackthorn,
+                    {
+                        {"http://www.example.com:8080/", Kind::Open, "www.example.com%3A8080"},
+                        {"http://example.com/dir/page.html", Kind::Open, "example.com"},
+                        {"http://example.com", Kind::Open, "example.com"},
+                        {"Visited: user@http://example.com/dir", Kind::Open, "example.com"},
+                        {"@:Host: example.com", Kind::Open, "example.com"},
+                        {"@:host:example.com", Kind::Open, "example.com"},
+                        {"@:HOST:   example.com", Kind::Open, "example.com"},
+                        {"@:Host: a&b#c", Kind::Open, "a%26b%23c"},
+                        {"mailto:user@example.com", Kind::InvalidUrl, ""},
+                        {"cookie:user@example.com/dir", Kind::InvalidUrl, ""},
+                        // "://" only after the NUL is not the entry's.
+                        {"mailto:user@example.com\0http://x/"s, Kind::InvalidUrl, ""},
+                    },
+                    /*appended=*/true);
 }
 
 TEST(WebSnifferRule, SendsTheWholeAddressEncoded) {
-    ExpectAppended(UrlCommand::WebSniffer,
-                   {
-                       {"@:Host: example.com", Kind::Open, "http%3A%2F%2Fexample.com"},
-                       {"Visited: user@http://example.com/dir/page.html", Kind::Open,
-                        "http%3A%2F%2Fexample.com%2Fdir%2Fpage.html"},
-                       {"mailto:user@example.com", Kind::Open, "http%3A%2F%2Fexample.com"},
-                       {"https://example.com/a?b=c&d=e#f g", Kind::Open,
-                        "https%3A%2F%2Fexample.com%2Fa%3Fb%3Dc%26d%3De%23f%20g"},
-                       {"@:Host: example.com\0://x"s, Kind::Open, "http%3A%2F%2Fexample.com"},
-                       {"@file:///C:/dir", Kind::Nothing, ""},
-                   });
+    ExpectAddresses(UrlCommand::WebSniffer,
+                    {
+                        {"@:Host: example.com", Kind::Open, "http%3A%2F%2Fexample.com"},
+                        {"Visited: user@http://example.com/dir/page.html", Kind::Open,
+                         "http%3A%2F%2Fexample.com%2Fdir%2Fpage.html"},
+                        {"mailto:user@example.com", Kind::Open, "http%3A%2F%2Fexample.com"},
+                        {"https://example.com/a?b=c&d=e#f g", Kind::Open,
+                         "https%3A%2F%2Fexample.com%2Fa%3Fb%3Dc%26d%3De%23f%20g"},
+                        {"@:Host: example.com\0://x"s, Kind::Open, "http%3A%2F%2Fexample.com"},
+                        {"@file:///C:/dir", Kind::Nothing, ""},
+                    },
+                    /*appended=*/true);
 }
 
 TEST(WendelRule, AcceptsOnlyHttpEntries) {
     const std::string prefix(kWendelPrefix);
-    const RuleCase cases[] = {
+    const std::vector<RuleCase> cases{
         {"HTTP://example.com", Kind::Open, prefix + "HTTP%3A%2F%2Fexample.com"},
         {"http://example.com/a b&c#d'\"", Kind::Open,
          prefix + "http%3A%2F%2Fexample.com%2Fa%20b%26c%23d%27%22"},
@@ -197,16 +203,11 @@ TEST(WendelRule, AcceptsOnlyHttpEntries) {
         {"@:Host: example.com", Kind::InvalidUrl, ""},
         {"http:/", Kind::InvalidUrl, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.entry);
-        const AddressResult r = AddressFor(UrlCommand::Wendel, c.entry, kWendelPrefix);
-        EXPECT_EQ(r.kind, c.kind);
-        EXPECT_EQ(r.address, c.expected);
-    }
+    ExpectAddresses(UrlCommand::Wendel, cases);
 }
 
 TEST(LaunchRule, OpensTheAddressAfterTheUserNameUnencoded) {
-    const RuleCase cases[] = {
+    const std::vector<RuleCase> cases{
         {"@:Host: example.com", Kind::Open, "http://example.com"},
         {"cookie:user@example.com/dir/page.html", Kind::Open, "http://example.com/dir/page.html"},
         {"Visited: user@http://example.com/dir/page.html", Kind::Open,
@@ -221,12 +222,7 @@ TEST(LaunchRule, OpensTheAddressAfterTheUserNameUnencoded) {
         {"http://example.com/\0@evil.org"s, Kind::Open, "http://example.com/"},
         {"\0http://x"s, Kind::Nothing, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.entry);
-        const AddressResult r = AddressFor(UrlCommand::Launch, c.entry, kWendelPrefix);
-        EXPECT_EQ(r.kind, c.kind);
-        EXPECT_EQ(r.address, c.expected);
-    }
+    ExpectAddresses(UrlCommand::Launch, cases);
 }
 
 TEST(PercentEncode, KeepsUnreservedAndEncodesEveryOtherByte) {
