@@ -8,8 +8,10 @@ namespace tessaly::texts {
 
 // Start-up
 inline constexpr std::string_view kCouldNotLocate = " could not locate [ ";
-inline constexpr std::string_view kVerifyFile = " ]\r\n\r\nPlease verify the file exists and try again.";
-inline constexpr std::string_view kWarnMayTakeAMoment = "Warning: this process may take a few moments";
+inline constexpr std::string_view kVerifyFile =
+    " ]\r\n\r\nPlease verify the file exists and try again.";
+inline constexpr std::string_view kWarnMayTakeAMoment =
+    "Warning: this process may take a few moments";
 
 // Extraction
 inline constexpr std::string_view kExtractingStatus =

@@ -1,0 +1,946 @@
+#include "gui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTreeView>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "core/actions/addresses.h"
+#include "core/actions/result_writer.h"
+#include "core/actions/url_rules.h"
+#include "core/app/identity.h"
+#include "core/app/startup.h"
+#include "core/extract/scanner.h"
+#include "core/search/index_search.h"
+#include "core/settings/app_log.h"
+#include "core/settings/settings_store.h"
+#include "core/ui/texts.h"
+#include "gui/about_dialog.h"
+#include "gui/models.h"
+#include "platform/dos_path.h"
+#include "platform/files.h"
+
+namespace tessaly {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kBatchInterval = std::chrono::milliseconds(50);
+constexpr std::size_t kContentsBatchRows = 4096;
+constexpr std::size_t kFilesBatchRows = 512;
+
+std::string Str(std::string_view s) { return std::string(s); }
+
+// Elapsed seconds as the log shows them: single precision, two decimals.
+std::string Seconds(Clock::time_point start) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    const float seconds = static_cast<float>(ms.count()) / 1000.0f;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f", static_cast<double>(seconds));
+    return buf;
+}
+
+QColor WindowBackground() { return QColor(255, 255, 255); }
+
+void SetColours(QWidget* w, const QColor& background, const QColor& text) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, background);
+    p.setColor(QPalette::WindowText, text);
+    w->setPalette(p);
+}
+
+// Hands rows of a running scan to the contents list in batches.
+class ContentsBatcher final : public RowSink {
+  public:
+    explicit ContentsBatcher(MainWindow* window) : window_(window) {}
+    void row(std::uint64_t, std::string_view bytes) override {
+        batch_.append(bytes);
+        if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
+    }
+    void flush() {
+        last_ = Clock::now();
+        if (batch_.empty()) return;
+        auto batch = std::make_shared<ContentsRows>(std::move(batch_));
+        batch_ = ContentsRows{};
+        QMetaObject::invokeMethod(
+            window_, [w = window_, batch] { w->contentsModel().appendRows(*batch); },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    MainWindow* window_;
+    ContentsRows batch_;
+    Clock::time_point last_ = Clock::now();
+};
+
+}  // namespace
+
+// Hands the files a running walk finds to the files list in batches, logs each
+// one with its short path, and keeps the status line on the folder walked.
+class FilesBatcher final : public WalkSink {
+  public:
+    FilesBatcher(MainWindow* window, AppLog& log, QStatusBar* status)
+        : window_(window), log_(log), status_(status) {}
+
+    void enteringFolder(const std::string& base) override {
+        folder_ = base;
+        if (Clock::now() - last_ >= kBatchInterval) flush();
+    }
+    void fileFound(const FoundFile& file) override {
+        const std::string size = FormatSizeKB(file.size);
+        batch_.push_back({file.location, size});
+        log_.write("File found: " + file.location + "(" + size + " KB)");
+        log_.write("Converting [ " + file.location + " ] to DOS compatable path");
+        log_.write("DOS Path: " + GetDosPath(file.location) + "(" + size + " KB)");
+        if (batch_.size() >= kFilesBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
+    }
+    void flush() {
+        last_ = Clock::now();
+        auto rows = std::make_shared<std::vector<IndexFileRow>>(std::move(batch_));
+        batch_.clear();
+        QString folder;
+        if (!folder_.empty())
+            folder = QString::fromStdString(Str(texts::kSearching)) + PathText(folder_);
+        folder_.clear();
+        QMetaObject::invokeMethod(
+            window_,
+            [w = window_, rows, folder, status = status_] {
+                w->filesModel().appendRows(std::move(*rows));
+                if (!folder.isEmpty()) status->showMessage(folder);
+            },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    MainWindow* window_;
+    AppLog& log_;
+    QStatusBar* status_;
+    std::vector<IndexFileRow> batch_;
+    std::string folder_;
+    Clock::time_point last_ = Clock::now();
+};
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit clicked();
+    }
+    event->accept();
+}
+
+void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
+    emit hovered();
+    event->accept();
+}
+
+MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
+    : QMainWindow(parent), services_(services), title_(kTitle), rects_(DesignRects()) {
+    setObjectName("frmMain");
+    buildWidgets();
+    buildMenus();
+}
+
+MainWindow::~MainWindow() {
+    stopRequested_ = true;
+    joinWorker();
+}
+
+double MainWindow::dpi() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->logicalDotsPerInch() : 96.0;
+}
+
+int MainWindow::toPixels(double twips) const {
+    return static_cast<int>(std::lround(TwipsToPixels(twips, dpi())));
+}
+
+double MainWindow::toTwips(int pixels) const { return std::round(PixelsToTwips(pixels, dpi())); }
+
+void MainWindow::place(QWidget* widget, const TwipRect& r) {
+    widget->setGeometry(toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height));
+}
+
+void MainWindow::buildWidgets() {
+    auto* central = new QWidget(this);
+    central->setObjectName("frmMainClient");
+    central->setMouseTracking(true);
+    central->setAutoFillBackground(true);
+    SetColours(central, WindowBackground(), Qt::black);
+    central->installEventFilter(this);
+    setCentralWidget(central);
+
+    auto makeShape = [&](const char* name) {
+        auto* f = new QFrame(central);
+        f->setObjectName(name);
+        f->setMouseTracking(true);
+        f->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return f;
+    };
+    auto makeLabel = [&](const char* name, const char* caption, double points, bool bordered) {
+        auto* l = new ClickLabel(QString::fromLatin1(caption), central);
+        l->setObjectName(name);
+        l->setAlignment(Qt::AlignCenter);
+        l->setMouseTracking(true);
+        l->setAutoFillBackground(true);
+        l->setCursor(Qt::PointingHandCursor);
+        QFont f(bordered ? "Verdana" : "MS Sans Serif");
+        f.setPointSizeF(points);
+        l->setFont(f);
+        if (bordered) l->setFrameStyle(QFrame::Box | QFrame::Plain);
+        return l;
+    };
+
+    shFiles_ = makeShape("shFiles");
+    shContent_ = makeShape("shContent");
+    lblFiles_ = makeLabel("lblFiles", "Files", 9.75, false);
+    lblContent_ = makeLabel("lblContent", "Contents", 9.75, false);
+
+    filesModel_ = new FilesModel(this);
+    contentsModel_ = new ContentsModel(this);
+    auto makeList = [&](const char* name, QAbstractItemModel* model) {
+        auto* v = new QTreeView(central);
+        v->setObjectName(name);
+        v->setModel(model);
+        v->setRootIsDecorated(false);
+        v->setUniformRowHeights(true);
+        v->setItemsExpandable(false);
+        v->setAllColumnsShowFocus(true);
+        v->setSelectionMode(QAbstractItemView::SingleSelection);
+        v->setSelectionBehavior(QAbstractItemView::SelectRows);
+        v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        v->header()->setStretchLastSection(false);
+        v->viewport()->setMouseTracking(true);
+        v->viewport()->installEventFilter(this);
+        return v;
+    };
+    lvwFiles_ = makeList("lvwFiles", filesModel_);
+    lvwContents_ = makeList("lvwContents", contentsModel_);
+    lvwContents_->setVisible(false);
+
+    lblSearchIn_ = new QLabel(QStringLiteral("Search in:"), central);
+    lblSearchIn_->setObjectName("lblSearchIn");
+    QFont verdana("Verdana");
+    verdana.setPointSizeF(8.25);
+    lblSearchIn_->setFont(verdana);
+    txtSearchIn_ = new QLineEdit(central);
+    txtSearchIn_->setObjectName("txtSearchIn");
+    txtSearchIn_->setFont(verdana);
+    lblBrowse_ = makeLabel("lblBrowse", "...", 9.75, true);
+    lblSearch_ = makeLabel("lblSearch", "Search", 12, true);
+
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->setSizeGripEnabled(true);
+
+    for (auto* l : {lblFiles_, lblContent_, lblBrowse_, lblSearch_})
+        SetColours(l, WindowBackground(), Qt::black);
+    const auto roundShape = QStringLiteral(
+        "QFrame { background: white; border: 1px solid palette(window-text); border-radius: 8px; "
+        "}");
+    shFiles_->setStyleSheet(roundShape);
+    shContent_->setStyleSheet(roundShape);
+
+    connect(lblSearch_, &ClickLabel::clicked, this, &MainWindow::lblSearch_Click);
+    connect(lblFiles_, &ClickLabel::clicked, this, &MainWindow::lblFiles_Click);
+    connect(lblContent_, &ClickLabel::clicked, this, &MainWindow::lblContent_Click);
+    connect(lblBrowse_, &ClickLabel::clicked, this, &MainWindow::lblBrowse_Click);
+    auto darkButton = [](ClickLabel* l) { SetColours(l, Qt::black, Qt::white); };
+    connect(lblSearch_, &ClickLabel::hovered, this, [=, this] { darkButton(lblSearch_); });
+    connect(lblBrowse_, &ClickLabel::hovered, this, [=, this] { darkButton(lblBrowse_); });
+    auto greyTab = [](QWidget* label, QFrame* shape) {
+        SetColours(label, QColor(224, 224, 224), Qt::black);
+        shape->setStyleSheet(
+            shape->styleSheet().replace("background: white", "background: rgb(224,224,224)"));
+    };
+    connect(lblFiles_, &ClickLabel::hovered, this, [=, this] { greyTab(lblFiles_, shFiles_); });
+    connect(lblContent_, &ClickLabel::hovered, this,
+            [=, this] { greyTab(lblContent_, shContent_); });
+
+    for (std::size_t i = 0; i < rects_.size(); ++i) {
+        QWidget* w = nullptr;
+        switch (static_cast<Control>(i)) {
+            case Control::ShFiles:
+                w = shFiles_;
+                break;
+            case Control::LblFiles:
+                w = lblFiles_;
+                break;
+            case Control::ShContent:
+                w = shContent_;
+                break;
+            case Control::LblContent:
+                w = lblContent_;
+                break;
+            case Control::LvwFiles:
+                w = lvwFiles_;
+                break;
+            case Control::LvwContents:
+                w = lvwContents_;
+                break;
+            case Control::LblSearchIn:
+                w = lblSearchIn_;
+                break;
+            case Control::TxtSearchIn:
+                w = txtSearchIn_;
+                break;
+            case Control::LblBrowse:
+                w = lblBrowse_;
+                break;
+            case Control::LblSearch:
+                w = lblSearch_;
+                break;
+            default:
+                break;
+        }
+        if (w) place(w, rects_[i]);
+    }
+    // The window opens at its design size.
+    resizeOuter(kDesignClientWidth + kNonClientWidth, kDesignClientHeight + kNonClientHeight);
+}
+
+double MainWindow::outerWidth() const { return toTwips(width()) + kNonClientWidth; }
+
+double MainWindow::outerHeight() const {
+    return toTwips(height() - menuBar()->sizeHint().height()) + kNonClientHeight;
+}
+
+void MainWindow::resizeOuter(double outerWidthTwips, double outerHeightTwips) {
+    resize(toPixels(outerWidthTwips - kNonClientWidth),
+           toPixels(outerHeightTwips - kNonClientHeight) + menuBar()->sizeHint().height());
+}
+
+void MainWindow::buildMenus() {
+    auto* file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto* exit = file->addAction(QStringLiteral("&Exit"));
+    exit->setObjectName("mnuExit");
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    auto* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    auto* contents = help->addAction(QStringLiteral("Contents"));
+    contents->setObjectName("mnuContent");
+    contents->setShortcut(QKeySequence(Qt::Key_F1));
+    contents->setShortcutContext(Qt::WindowShortcut);
+    connect(contents, &QAction::triggered, this, &MainWindow::mnuContent_Click);
+    help->addSeparator();
+    auto* home = help->addAction(QStringLiteral("Homepage"));
+    home->setObjectName("mnuHomepage");
+    connect(home, &QAction::triggered, this, &MainWindow::mnuHomepage_Click);
+    auto* support = help->addAction(QStringLiteral("Online Support"));
+    support->setObjectName("mnuSupport");
+    connect(support, &QAction::triggered, this, &MainWindow::mnuSupport_Click);
+    help->addSeparator();
+    auto* about = help->addAction(QStringLiteral("About"));
+    about->setObjectName("mnuAbout");
+    connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
+
+    // The lists' shared context menu, never shown in the menu bar.
+    mnuMain_ = new QMenu(this);
+    mnuMain_->setObjectName("mnuMain");
+    auto add = [&](QMenu* menu, MenuItem item, const char* name, QString caption, auto handler) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, handler);
+        menuActions_[item] = a;
+        return a;
+    };
+    auto urlCaption = [](UrlCommand c) { return QString::fromStdString(Str(Caption(c))); };
+    auto url = [this](UrlCommand c) { return [this, c] { mnuUrlCommand_Click(c); }; };
+
+    add(mnuMain_, MenuItem::View, "mnuView", QStringLiteral("View file contents"),
+        &MainWindow::mnuView_Click);
+    mnuMain_->addSeparator()->setObjectName("mnuMSep");
+    add(mnuMain_, MenuItem::Wendel, "mnuWendel", urlCaption(UrlCommand::Wendel),
+        url(UrlCommand::Wendel));
+    mnuMain_->addSeparator()->setObjectName("mnuSep");
+    QMenu* check = mnuMain_->addMenu(QStringLiteral("Check this site with"));
+    check->setObjectName("mnuURLCheckSite");
+    add(check, MenuItem::BrowserDefender, "mnuURLCheckBrowserDefender",
+        urlCaption(UrlCommand::BrowserDefender), url(UrlCommand::BrowserDefender));
+    add(check, MenuItem::Blackthorn, "mnuBlackthorn", urlCaption(UrlCommand::Blackthorn),
+        url(UrlCommand::Blackthorn));
+    add(check, MenuItem::MalwareDomainList, "mnuURLCheckMDL",
+        urlCaption(UrlCommand::MalwareDomainList), url(UrlCommand::MalwareDomainList));
+    add(check, MenuItem::SafeWeb, "mnuURLCheckSafeWeb", urlCaption(UrlCommand::SafeWeb),
+        url(UrlCommand::SafeWeb));
+    add(check, MenuItem::SiteAdvisor, "mnuSAR", urlCaption(UrlCommand::SiteAdvisor),
+        url(UrlCommand::SiteAdvisor));
+    add(check, MenuItem::TrustedSource, "mnuURLCheckTrusSrc", urlCaption(UrlCommand::TrustedSource),
+        url(UrlCommand::TrustedSource));
+    add(check, MenuItem::WebOfTrust, "mnuURLCheckWOT", urlCaption(UrlCommand::WebOfTrust),
+        url(UrlCommand::WebOfTrust));
+    add(check, MenuItem::WebSniffer, "mnuURLCheckWebSniffer", urlCaption(UrlCommand::WebSniffer),
+        url(UrlCommand::WebSniffer));
+    add(check, MenuItem::LinkScanner, "mnuURLCheckLinkScanner", urlCaption(UrlCommand::LinkScanner),
+        url(UrlCommand::LinkScanner));
+    mnuMain_->addSeparator()->setObjectName("mnuSep0");
+    add(mnuMain_, MenuItem::SaveResults, "mnuSaveResults", QStringLiteral("&Save Results"),
+        &MainWindow::mnuSaveResults_Click);
+    mnuMain_->addSeparator()->setObjectName("mnuSep1");
+    add(mnuMain_, MenuItem::Copy, "mnuCopy", QStringLiteral("&Copy selected URL"),
+        &MainWindow::mnuCopy_Click);
+    add(mnuMain_, MenuItem::Launch, "mnuOpen", urlCaption(UrlCommand::Launch),
+        &MainWindow::mnuOpen_Click);
+    mnuMain_->addSeparator()->setObjectName("mnuSep2");
+    add(mnuMain_, MenuItem::Properties, "mnuProperties", QStringLiteral("Show file &properties"),
+        &MainWindow::mnuProperties_Click);
+}
+
+QAction* MainWindow::menuAction(MenuItem item) const {
+    auto it = menuActions_.find(item);
+    return it == menuActions_.end() ? nullptr : it->second;
+}
+
+MsgAnswer MainWindow::message(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+    return services_.toolkit.messageBox(text, icon, buttons);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void MainWindow::startUp(const std::string& commandLineText) {
+    currentView_ = 1;
+    services_.log.write("Initializing " + title_ + " v." + std::to_string(kVersion.major) + "." +
+                        std::to_string(kVersion.minor) + "." + std::to_string(kVersion.revision));
+    if (!commandLineText.empty()) {
+        const std::string path = StartupPath(commandLineText);
+        if (!FileExists(path)) {
+            message(
+                title_ + Str(texts::kCouldNotLocate) + FileNameOf(path) + Str(texts::kVerifyFile),
+                MsgIcon::Exclamation);
+        } else if (message(Str(texts::kWarnMayTakeAMoment), MsgIcon::Exclamation,
+                           MsgButtons::OkCancel) == MsgAnswer::Ok) {
+            ExtractContents(path, /*wait=*/true);
+        }
+    }
+    ensureLoaded();
+}
+
+void MainWindow::ensureLoaded() {
+    if (loaded_) return;
+    loaded_ = true;
+    Form_Load();
+}
+
+void MainWindow::Form_Load() {
+    setWindowTitle(QString::fromStdString(title_));
+    const double filesWidth = toTwips(lvwFiles_->width());
+    setFilesColumn(0, filesWidth - 1300);
+    setFilesColumn(1, 1300);
+    lvwContents_->header()->resizeSection(0, toPixels(toTwips(lvwContents_->width()) - 400));
+
+    auto& settings = services_.settings;
+    const std::string root = settings.read("Search", "Path", DefaultSearchRoot());
+    if (!root.empty()) {
+        txtSearchIn_->setText(PathText(root));
+        services_.log.write("Search path: " + root);
+    } else {
+        txtSearchIn_->setText(PathText(DefaultSearchRoot()));
+        services_.log.write("Invalid search path, resetting to default");
+    }
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const double height = outerHeight();
+    const double width = outerWidth();
+    const double defTop = toTwips(avail.height()) / 2 - height / 2;
+    const double defLeft = toTwips(avail.width()) / 2 - width / 2;
+    double top = ParseSetting(settings.read("Position", "T", FormatSingle(defTop)), defTop);
+    double left = ParseSetting(settings.read("Position", "L", FormatSingle(defLeft)), defLeft);
+    // A position that would put the window off every screen (one stored while
+    // minimised, or from a screen since removed) opens the window centred.
+    const QRect wanted(toPixels(left), toPixels(top), frameGeometry().width(),
+                       frameGeometry().height());
+    bool onScreen = false;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s->geometry().intersects(
+                wanted.adjusted(0, 0, -wanted.width() / 2, -wanted.height() / 2)))
+            onScreen = true;
+    }
+    if (!onScreen) {
+        top = defTop;
+        left = defLeft;
+    }
+    move(toPixels(left), toPixels(top));
+
+    const double defF1 = filesWidth - 1150;
+    const double f1 = ParseSetting(settings.read("Position", "f1", FormatSingle(defF1)), defF1);
+    const double f2 = ParseSetting(settings.read("Position", "f2", "1000"), 1000);
+    setFilesColumn(0, f1);
+    setFilesColumn(1, f2);
+
+    services_.log.write("Position Top: " + FormatSingle(top));
+    services_.log.write("Position Left: " + FormatSingle(left));
+    services_.log.write("Height: " + FormatSingle(height));
+    services_.log.write("Width: " + FormatSingle(width));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing stops a running walk or scan first and waits for its thread.
+    closing_ = true;
+    stopRequested_ = true;
+    joinWorker();
+
+    auto& log = services_.log;
+    auto& settings = services_.settings;
+    log.write("Preparing to close " + title_);
+    log.write("Saving " + title_ + " settings");
+    log.write("Saving Search path");
+    const std::string root = QFile::encodeName(txtSearchIn_->text()).toStdString();
+    settings.write("Search", "Path", root);
+    log.write("Search path: " + root + " saved");
+    settings.write("Main", "Ver", VersionText());
+    // The position kept is the window's normal one, also when it closes
+    // minimised or maximised.
+    const QRect frame = (isMinimized() || isMaximized()) ? normalGeometry() : frameGeometry();
+    settings.write("Position", "T", FormatSingle(toTwips(frame.top())));
+    settings.write("Position", "L", FormatSingle(toTwips(frame.left())));
+    settings.write("Position", "f1", FormatSingle(filesColumnTwips(0)));
+    settings.write("Position", "f2", FormatSingle(filesColumnTwips(1)));
+    log.write("Settings saved, preparing to close");
+    if (about_) about_->close();
+    event->accept();
+}
+
+void MainWindow::setFilesColumn(int column, double twips) {
+    columnTwips_[column] = twips;
+    lvwFiles_->header()->resizeSection(column, toPixels(twips));
+}
+
+double MainWindow::filesColumnTwips(int column) const {
+    const int pixels = lvwFiles_->header()->sectionSize(column);
+    return pixels == toPixels(columnTwips_[column]) ? columnTwips_[column] : toTwips(pixels);
+}
+
+void MainWindow::joinWorker() {
+    if (worker_.joinable()) worker_.join();
+}
+
+// ------------------------------------------------------------------ search
+
+void MainWindow::lblSearch_Click() {
+    const QString caption = lblSearch_->text();
+    if (caption == QLatin1String(texts::kSearch.data(), texts::kSearch.size())) {
+        if (filesModel_->rowCount() > 0) filesModel_->clear();
+        // A field too short to name a folder takes the stored root; the
+        // platform's root folder is short but whole.
+        const QString text = txtSearchIn_->text();
+        if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
+            txtSearchIn_->setText(
+                PathText(services_.settings.read("Search", "Path", DefaultSearchRoot())));
+        }
+        SearchForIndexFiles(QFile::encodeName(txtSearchIn_->text()).toStdString());
+    } else if (caption == QLatin1String(texts::kBack.data(), texts::kBack.size())) {
+        lvwContents_->setVisible(false);
+        lvwFiles_->setEnabled(true);
+        lvwFiles_->setVisible(true);
+        txtSearchIn_->setEnabled(true);
+        lblBrowse_->setEnabled(true);
+        lblSearch_->setText(QString::fromStdString(Str(texts::kSearch)));
+        contentsModel_->clear();
+        currentView_ = 1;
+    } else {
+        stopRequested_ = true;
+    }
+}
+
+void MainWindow::SearchForIndexFiles(const std::string& root) {
+    services_.log.write("Starting scan");
+    lblBrowse_->setEnabled(false);
+    lvwFiles_->setEnabled(false);
+    lblSearch_->setText(QString::fromStdString(Str(texts::kStop)));
+    txtSearchIn_->setEnabled(false);
+    const auto start = Clock::now();
+    joinWorker();
+    worker_ = std::thread([this, root, start] {
+        FilesBatcher batcher(this, services_.log, statusBar());
+        SearchFolderTree(root, batcher, stopRequested_);
+        batcher.flush();
+        const std::string seconds = Seconds(start);
+        QMetaObject::invokeMethod(
+            this, [this, seconds] { finishSearch(std::stod(seconds)); }, Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::finishSearch(double seconds) {
+    joinWorker();
+    if (closing_) return;
+    auto& log = services_.log;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f", seconds);
+    log.write("Search Completed in: " + std::string(buf) + "  seconds");
+    log.write("Checking items found ...");
+    if (filesModel_->rowCount() == 0) {
+        log.write("No items found, cannot enabled View File Contents option");
+    } else {
+        log.write(std::to_string(filesModel_->rowCount()) +
+                  " items found, enabling View File Contents option");
+    }
+    statusBar()->clearMessage();
+    lvwFiles_->setEnabled(true);
+    txtSearchIn_->setEnabled(true);
+    lblBrowse_->setEnabled(true);
+    lblSearch_->setText(QString::fromStdString(Str(texts::kSearch)));
+    log.write("Scan finished");
+    stopRequested_ = false;
+    emit workFinished();
+}
+
+// -------------------------------------------------------------- extraction
+
+void MainWindow::ExtractContents(const std::string& path, bool wait) {
+    services_.log.write("Extracting contents from: " + path +
+                        " .... please wait (this may take a few minutes)");
+    contentsFile_ = path;
+    ensureLoaded();
+    lvwFiles_->setEnabled(false);
+    txtSearchIn_->setEnabled(false);
+    lblBrowse_->setEnabled(false);
+    lvwContents_->setVisible(true);
+    lvwContents_->raise();
+    lvwContents_->header()->setVisible(false);
+    statusBar()->showMessage(QString::fromStdString(Str(texts::kExtractingStatus)));
+    const auto start = Clock::now();
+    joinWorker();
+    worker_ = std::thread([this, path, start] {
+        ContentsBatcher batcher(this);
+        const ScanOutcome outcome = ScanFile(path, batcher, &stopRequested_);
+        batcher.flush();
+        const std::string seconds = Seconds(start);
+        const bool ok = outcome.ok;
+        const std::string report = ok ? std::string() : outcome.error.ReportText();
+        QMetaObject::invokeMethod(
+            this, [this, ok, report, seconds] { finishExtraction(ok, report, std::stod(seconds)); },
+            Qt::QueuedConnection);
+    });
+    if (wait) {
+        QEventLoop loop;
+        connect(this, &MainWindow::workFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+void MainWindow::finishExtraction(bool ok, const std::string& errorReport, double seconds) {
+    joinWorker();
+    if (closing_) return;
+    auto& log = services_.log;
+    const int n = contentsModel_->rowCount();
+    if (!ok) {
+        // The report, then the window ends as after a finished scan with the
+        // rows found so far; nothing stays disabled.
+        message(errorReport, MsgIcon::None);
+        log.write(errorReport);
+    } else {
+        log.write("Contents found: " + std::to_string(n));
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.2f", seconds);
+        log.write("Scan completed in: " + std::string(buf) + "  seconds");
+    }
+    if (n == 0) {
+        lvwContents_->setVisible(false);
+        txtSearchIn_->setEnabled(true);
+        lblSearch_->setEnabled(true);
+        lblBrowse_->setEnabled(true);
+        statusBar()->clearMessage();
+        lvwFiles_->setEnabled(true);
+        currentView_ = 1;
+        if (ok) message(Str(texts::kNoContentsFound), MsgIcon::Information);
+    } else {
+        lvwFiles_->setVisible(false);
+        statusBar()->clearMessage();
+        currentView_ = 2;
+        if (ok) message(std::to_string(n) + Str(texts::kItemsFound), MsgIcon::Information);
+        lblSearch_->setText(QString::fromStdString(Str(texts::kBack)));
+        lblSearch_->setEnabled(true);
+    }
+    emit workFinished();
+}
+
+// ------------------------------------------------------------ lists, menu
+
+int MainWindow::selectedRow(QTreeView* view) const {
+    const auto rows = view->selectionModel()->selectedRows();
+    if (!rows.isEmpty()) return rows.first().row();
+    const QModelIndex current = view->currentIndex();
+    return current.isValid() && view->selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+void MainWindow::applyMenuStates(std::span<const MenuItemState> states) {
+    for (const auto& s : states) menuAction(s.item)->setEnabled(s.enabled);
+}
+
+void MainWindow::popupAt(const QPoint& globalPos) { services_.popper.popup(*mnuMain_, globalPos); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (!lvwFiles_ || !lvwContents_) return QMainWindow::eventFilter(watched, event);
+    const bool files = watched == lvwFiles_->viewport();
+    const bool contents = watched == lvwContents_->viewport();
+    if ((files || contents) && event->type() == QEvent::MouseButtonPress) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        QTreeView* view = files ? lvwFiles_ : lvwContents_;
+        // A disabled list takes no clicks and opens no menu.
+        if (!view->isEnabled()) return true;
+        const bool rightOnly = me->button() == Qt::RightButton && me->buttons() == Qt::RightButton;
+        if (!rightOnly) return false;
+        // A right-click selects the row under the pointer, as list controls do.
+        const QModelIndex index = view->indexAt(me->position().toPoint());
+        if (index.isValid()) view->setCurrentIndex(index);
+        if (OpensPopup(rightOnly, static_cast<std::size_t>(view->model()->rowCount()))) {
+            if (files) {
+                applyMenuStates(FilesListMenuStates());
+                menuAction(MenuItem::Copy)
+                    ->setText(QString::fromStdString(Str(*FilesListCopyCaption())));
+            } else {
+                applyMenuStates(ContentsListMenuStates());
+            }
+            popupAt(me->globalPosition().toPoint());
+        }
+        return true;
+    }
+    if ((files || contents) && event->type() == QEvent::MouseMove) {
+        ResetTabHover();
+        return false;
+    }
+    if (watched == centralWidget() && event->type() == QEvent::MouseMove) {
+        Form_MouseMove();
+        return false;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::ResetTabHover() {
+    SetColours(lblFiles_, WindowBackground(), Qt::black);
+    SetColours(lblContent_, WindowBackground(), Qt::black);
+    for (QFrame* shape : {shFiles_, shContent_}) {
+        shape->setStyleSheet(
+            shape->styleSheet().replace("background: rgb(224,224,224)", "background: white"));
+    }
+}
+
+void MainWindow::Form_MouseMove() {
+    SetColours(lblSearch_, WindowBackground(), Qt::black);
+    SetColours(lblBrowse_, WindowBackground(), Qt::black);
+    ResetTabHover();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    Form_MouseMove();
+    QMainWindow::mouseMoveEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) { QMainWindow::keyPressEvent(event); }
+
+void MainWindow::showTab(bool files, std::string_view tag) {
+    lvwFiles_->setVisible(files);
+    lvwContents_->setVisible(!files);
+    // Each tab click replaces the previous tab's tag, so tags never pile up.
+    setWindowTitle(QString::fromStdString(title_ + Str(tag)));
+}
+
+void MainWindow::lblFiles_Click() { showTab(true, texts::kFilesTag); }
+
+void MainWindow::lblContent_Click() {
+    if (contentsModel_->rowCount() > 0) {
+        showTab(false, texts::kContentsTag);
+    } else {
+        message(Str(texts::kNothingToShow), MsgIcon::Information);
+    }
+}
+
+void MainWindow::lblBrowse_Click() {
+    std::string folder = services_.toolkit.pickFolder(Str(texts::kSelectFolder));
+    // A cancelled picker gives nothing; any folder picked, the root included,
+    // goes into the field with its trailing separator.
+    if (folder.empty()) return;
+    folder = AddBackslash(folder);
+    txtSearchIn_->setText(PathText(folder));
+}
+
+void MainWindow::mnuView_Click() {
+    if (message(Str(texts::kWarnMayTakeAMoment), MsgIcon::Exclamation, MsgButtons::OkCancel) !=
+        MsgAnswer::Ok) {
+        return;
+    }
+    const int row = selectedRow(lvwFiles_);
+    if (row < 0) return;
+    txtSearchIn_->setEnabled(false);
+    lblSearch_->setEnabled(false);
+    lblBrowse_->setEnabled(false);
+    ExtractContents(filesModel_->row(row).location);
+}
+
+void MainWindow::mnuSaveResults_Click() {
+    if (currentView_ != 1 && currentView_ != 2) {
+        message(Str(texts::kSaveInvalidView), MsgIcon::Exclamation);
+        services_.log.write(Str(texts::kSaveInvalidView));
+        return;
+    }
+    const bool files = currentView_ == 1;
+    const std::string name = services_.toolkit.saveFileName(
+        Str(files ? texts::kSaveResultsTitle : texts::kSaveContentsTitle), Str(texts::kSaveFilter),
+        QFile::encodeName(txtSearchIn_->text()).toStdString());
+    if (name.empty()) return;
+    const SaveLayout layout = LayoutForFileName(name);
+    const auto& fileRows = filesModel_->rows();
+    const auto& entries = contentsModel_->rows();
+    const SaveResult result = SaveAtomically(name, [&](std::ostream& out) {
+        if (layout == SaveLayout::Html) {
+            if (files) {
+                WriteHtml(out, contentsFile_, fileRows.size(),
+                          [&](std::size_t i) { return std::string_view(fileRows[i].location); });
+            } else {
+                WriteHtml(out, contentsFile_, entries.size(),
+                          [&](std::size_t i) { return entries.shown(i); });
+            }
+        } else if (files) {
+            WritePlainFiles(out, fileRows, [](const std::string& p) { return GetDosPath(p); });
+        } else {
+            WritePlainContents(out, entries);
+        }
+    });
+    if (!result.ok) {
+        message(
+            "Could not save " + name + "\r\n\r\n" + result.reason + "\r\n\r\nNothing was changed.",
+            MsgIcon::Exclamation);
+        return;
+    }
+    message(Str(texts::kFileSavedAs) + name, MsgIcon::Information);
+}
+
+void MainWindow::mnuCopy_Click() {
+    if (currentView_ == 1) {
+        const int row = selectedRow(lvwFiles_);
+        if (row < 0) return;
+        const auto& r = filesModel_->row(row);
+        services_.toolkit.setClipboardText(
+            (PathText(r.location) + "\t" + QString::fromStdString(r.sizeText) + " KB")
+                .toStdString());
+    } else if (currentView_ == 2) {
+        const int row = selectedRow(lvwContents_);
+        if (row < 0) return;
+        services_.toolkit.setClipboardText(
+            EntryText(contentsModel_->rows().row(static_cast<std::size_t>(row))).toStdString());
+    }
+}
+
+void MainWindow::mnuOpen_Click() {
+    if (currentView_ == 1) return;
+    if (message(Str(texts::kLaunchQuestion), MsgIcon::Question, MsgButtons::YesNo) !=
+        MsgAnswer::Yes)
+        return;
+    mnuUrlCommand_Click(UrlCommand::Launch);
+}
+
+void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
+    const int row = selectedRow(lvwContents_);
+    if (row < 0) return;
+    const std::string entry(contentsModel_->rows().row(static_cast<std::size_t>(row)));
+    const std::string prefix = command == UrlCommand::Wendel
+                                   ? services_.settings.viewerPrefix(DefaultWendelPrefix())
+                                   : std::string();
+    const AddressResult result = AddressFor(command, entry, prefix);
+    switch (result.kind) {
+        case AddressResult::Kind::Open:
+            services_.shell.open(result.address);
+            break;
+        case AddressResult::Kind::InvalidUrl:
+            message(Str(texts::kInvalidUrl), MsgIcon::Exclamation);
+            break;
+        case AddressResult::Kind::Nothing:
+            break;
+    }
+}
+
+void MainWindow::mnuProperties_Click() {
+    if (currentView_ == 2 || filesModel_->rowCount() == 0) return;
+    const int row = selectedRow(lvwFiles_);
+    if (row < 0) return;
+    services_.shell.showProperties(filesModel_->row(row).location);
+}
+
+// ------------------------------------------------------------------- help
+
+void MainWindow::mnuContent_Click() {
+    const std::string help = services_.applicationFolder + kSeparator + "help.html";
+    if (FileExists(help)) {
+        services_.shell.open(help);
+    } else if (message(Str(texts::kNoHelpFiles), MsgIcon::Exclamation, MsgButtons::YesNo) ==
+               MsgAnswer::Yes) {
+        services_.shell.open(KnowledgeBaseAddress());
+    }
+}
+
+void MainWindow::mnuHomepage_Click() { services_.shell.open(ProductPageAddress()); }
+void MainWindow::mnuSupport_Click() { services_.shell.open(KnowledgeBaseAddress()); }
+
+void MainWindow::mnuAbout_Click() {
+    if (!about_) about_ = CreateAboutDialog(this, services_.shell);
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+// ----------------------------------------------------------------- layout
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainWindow::Form_Resize() {
+    if (isMinimized() || inLayout_) return;
+    inLayout_ = true;
+    const MinimumCheck check = CheckMinimum(outerWidth(), outerHeight());
+    if (check.widthTooSmall) message(Str(texts::kMinimumWidth), MsgIcon::Information);
+    if (check.heightTooSmall) message(Str(texts::kMinimumHeight), MsgIcon::Information);
+    if (check.widthTooSmall || check.heightTooSmall) resizeOuter(check.width, check.height);
+    const LayoutResult layout = LayoutFor(check.width, check.height, rects_);
+    rects_ = layout.rects;
+    for (Control c : {Control::LvwFiles, Control::LvwContents, Control::LblSearchIn,
+                      Control::TxtSearchIn, Control::LblBrowse, Control::LblSearch}) {
+        QWidget* w = nullptr;
+        switch (c) {
+            case Control::LvwFiles:
+                w = lvwFiles_;
+                break;
+            case Control::LvwContents:
+                w = lvwContents_;
+                break;
+            case Control::LblSearchIn:
+                w = lblSearchIn_;
+                break;
+            case Control::TxtSearchIn:
+                w = txtSearchIn_;
+                break;
+            case Control::LblBrowse:
+                w = lblBrowse_;
+                break;
+            case Control::LblSearch:
+                w = lblSearch_;
+                break;
+            default:
+                break;
+        }
+        place(w, rects_[static_cast<std::size_t>(c)]);
+    }
+    setFilesColumn(0, layout.columns.location);
+    lvwContents_->header()->resizeSection(0, toPixels(layout.columns.fileContents));
+    inLayout_ = false;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,177 @@
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "core/ui/layout.h"
+#include "core/ui/menu_state.h"
+#include "platform/toolkit.h"
+
+class QAction;
+class QFrame;
+class QLineEdit;
+class QMenu;
+class QTreeView;
+
+namespace tessaly {
+
+class AppLog;
+class ContentsModel;
+class FilesModel;
+class SettingsStore;
+enum class UrlCommand;
+
+// Shows a popup menu at a screen position and runs the chosen command.
+// Tests give the window a fake that records the menu's state instead.
+class MenuPopper {
+  public:
+    virtual ~MenuPopper() = default;
+    virtual void popup(QMenu& menu, const QPoint& globalPos) = 0;
+};
+
+// A label that acts as a button or a tab: it reports a left click.
+class ClickLabel final : public QLabel {
+    Q_OBJECT
+  public:
+    using QLabel::QLabel;
+  signals:
+    void clicked();
+    void hovered();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+struct MainWindowServices {
+    SettingsStore& settings;
+    AppLog& log;
+    Toolkit& toolkit;
+    Shell& shell;
+    MenuPopper& popper;
+    std::string applicationFolder;
+};
+
+// The main window. Its handlers carry the names of the events they answer;
+// the decisions they need come from core, the long work (walk, scan) runs on a
+// worker thread whose rows reach the lists in batches.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainWindow(const MainWindowServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up: logs the start and, for a path on the command line, checks it
+    // and (after the user confirms) extracts it before the window is shown.
+    void startUp(const std::string& commandLineText);
+
+    // Scans one file into the contents list. `wait` runs the scan to its end
+    // before returning (start-up); otherwise it returns at once.
+    void ExtractContents(const std::string& path, bool wait = false);
+
+    // Program-wide state the commands read.
+    int currentView() const { return currentView_; }
+    const std::string& contentsFile() const { return contentsFile_; }
+    bool busy() const { return worker_.joinable(); }
+
+    FilesModel& filesModel() { return *filesModel_; }
+    ContentsModel& contentsModel() { return *contentsModel_; }
+    QAction* menuAction(MenuItem item) const;
+    QMenu* contextMenu() const { return mnuMain_; }
+
+    // Event handlers, public so that tests can drive them as a user would.
+    void lblSearch_Click();
+    void lblFiles_Click();
+    void lblContent_Click();
+    void lblBrowse_Click();
+    void mnuView_Click();
+    void mnuSaveResults_Click();
+    void mnuCopy_Click();
+    void mnuOpen_Click();
+    void mnuProperties_Click();
+    void mnuUrlCommand_Click(UrlCommand command);
+    void mnuContent_Click();
+    void mnuHomepage_Click();
+    void mnuSupport_Click();
+    void mnuAbout_Click();
+    void Form_MouseMove();
+    void ResetTabHover();
+
+  signals:
+    // A walk or a scan has finished and the window is idle again.
+    void workFinished();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildWidgets();
+    void buildMenus();
+    void ensureLoaded();
+    void Form_Load();
+    void Form_Resize();
+    void SearchForIndexFiles(const std::string& root);
+    void finishSearch(double seconds);
+    void finishExtraction(bool ok, const std::string& errorReport, double seconds);
+    void joinWorker();
+    void showTab(bool files, std::string_view tag);
+    void applyMenuStates(std::span<const MenuItemState> states);
+    void popupAt(const QPoint& globalPos);
+    int selectedRow(QTreeView* view) const;
+    MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
+
+    double dpi() const;
+    double outerWidth() const;
+    double outerHeight() const;
+    void resizeOuter(double outerWidthTwips, double outerHeightTwips);
+    int toPixels(double twips) const;
+    double toTwips(int pixels) const;
+    void place(QWidget* widget, const TwipRect& rect);
+
+    MainWindowServices services_;
+    std::string title_;
+
+    int currentView_ = 1;
+    std::string contentsFile_;
+    std::atomic<bool> stopRequested_{false};
+    bool loaded_ = false;
+    bool closing_ = false;
+    bool inLayout_ = false;
+
+    std::thread worker_;
+
+    QFrame* shFiles_ = nullptr;
+    QFrame* shContent_ = nullptr;
+    ClickLabel* lblFiles_ = nullptr;
+    ClickLabel* lblContent_ = nullptr;
+    QTreeView* lvwFiles_ = nullptr;
+    QTreeView* lvwContents_ = nullptr;
+    QLabel* lblSearchIn_ = nullptr;
+    QLineEdit* txtSearchIn_ = nullptr;
+    ClickLabel* lblBrowse_ = nullptr;
+    ClickLabel* lblSearch_ = nullptr;
+    FilesModel* filesModel_ = nullptr;
+    ContentsModel* contentsModel_ = nullptr;
+    QMenu* mnuMain_ = nullptr;
+    std::map<MenuItem, QAction*> menuActions_;
+    ControlRects rects_;
+    // The files columns' widths in twips as last set, so that a width the
+    // user did not change goes back to the settings exactly as it came.
+    double columnTwips_[2] = {0, 0};
+    void setFilesColumn(int column, double twips);
+    double filesColumnTwips(int column) const;
+    QPointer<QWidget> about_;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,81 @@
+#include "gui/models.h"
+
+#include <QFile>
+
+#include "core/extract/codepage.h"
+
+namespace tessaly {
+
+QString PathText(const std::string& nativePath) {
+    return QFile::decodeName(
+        QByteArray::fromRawData(nativePath.data(), static_cast<qsizetype>(nativePath.size())));
+}
+
+QString EntryText(std::string_view entryBytes) {
+    return QString::fromStdString(Cp1252ToUtf8(UpToNul(entryBytes)));
+}
+
+int FilesModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int FilesModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant FilesModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || role != Qt::DisplayRole) return {};
+    const auto& r = rows_[static_cast<std::size_t>(index.row())];
+    return index.column() == 0 ? PathText(r.location) : QString::fromStdString(r.sizeText);
+}
+
+QVariant FilesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    return section == 0 ? QStringLiteral("Location") : QStringLiteral("Size (KB)");
+}
+
+void FilesModel::appendRows(std::vector<IndexFileRow> rows) {
+    if (rows.empty()) return;
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+                 std::make_move_iterator(rows.end()));
+    endInsertRows();
+}
+
+void FilesModel::clear() {
+    beginResetModel();
+    rows_.clear();
+    rows_.shrink_to_fit();
+    endResetModel();
+}
+
+int ContentsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ContentsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 1; }
+
+QVariant ContentsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || role != Qt::DisplayRole) return {};
+    return EntryText(rows_.row(static_cast<std::size_t>(index.row())));
+}
+
+QVariant ContentsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section != 0) return {};
+    return QStringLiteral("File contents");
+}
+
+void ContentsModel::appendRows(const ContentsRows& batch) {
+    if (batch.empty()) return;
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
+    rows_.appendAll(batch);
+    endInsertRows();
+}
+
+void ContentsModel::clear() {
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+}  // namespace tessaly

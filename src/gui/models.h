@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "core/extract/contents_rows.h"
+#include "core/search/index_file_row.h"
+
+namespace tessaly {
+
+// The files list: location and size text, in discovery order.
+class FilesModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // One insert for the whole batch, so a big walk never stalls the list.
+    void appendRows(std::vector<IndexFileRow> rows);
+    void clear();
+    const IndexFileRow& row(int i) const { return rows_[static_cast<std::size_t>(i)]; }
+    const std::vector<IndexFileRow>& rows() const { return rows_; }
+
+  private:
+    std::vector<IndexFileRow> rows_;
+};
+
+// The contents list: raw entries held in one arena; a row is decoded only
+// when the view asks for it, and shows up to its first NUL.
+class ContentsModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void appendRows(const ContentsRows& batch);
+    void clear();
+    const ContentsRows& rows() const { return rows_; }
+
+  private:
+    ContentsRows rows_;
+};
+
+// How a native path and an entry's bytes read on screen.
+QString PathText(const std::string& nativePath);
+QString EntryText(std::string_view entryBytes);
+
+}  // namespace tessaly

@@ -1,0 +1,606 @@
+// The main window driven as a user would, with fake prompts and shell:
+// start-up, load and close, extraction, the search, the context menu states
+// and the commands on entries.
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeView>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "core/actions/url_command.h"
+#include "core/extract/contents_rows.h"
+#include "core/ui/texts.h"
+#include "gui/models.h"
+#include "support/fakes.h"
+
+using namespace tessaly;
+using namespace tessaly::test;
+
+namespace {
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string Entry(std::string text) {
+    text.resize(150, '\0');
+    return text;
+}
+
+// A small file with three entries: a URL, a history record (two rows) and a
+// host record.
+std::string SampleBytes() {
+    std::string bytes(64, '\x01');
+    bytes += Entry("http://a.example/one");
+    bytes += Entry("Visited: bob@http://b.example/two");
+    bytes += Entry("zz@:Host: c.example");
+    bytes += std::string(200, '\0');
+    return bytes;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void startUpWithoutPathLogsOnlyTheStart();
+    void startUpWithMissingPathNamesTheFile_data();
+    void startUpWithMissingPathNamesTheFile();
+    void startUpCancelDoesNotExtract();
+    void startUpExtractsBeforeTheWindowShows();
+    void extractionThatFindsNothing();
+    void extractionThatFailsRestoresTheWindow();
+    void firstRunLoadsDefaultsAndCloseWritesSixKeys();
+    void loadRestoresStoredValues();
+    void loadFallsBackOnGarbageAndOffScreenPositions();
+    void searchListsFilesAndLogsEachOne();
+    void searchWithShortFieldTakesStoredRoot();
+    void stopEndsTheWalkAndKeepsRows();
+    void secondSearchEmptiesTheList();
+    void backReturnsToAWorkingFilesList();
+    void filesListPopupStates();
+    void contentsListPopupStates();
+    void popupOnlyForRightButtonOnRows();
+    void viewFileContentsCancelLeavesControlsEnabled();
+    void tabsSwapListsOnly();
+    void contentsTabWithNothingToShow();
+    void browsePicksFolder();
+    void copyAndLaunchUseTheSelectedRow();
+    void serviceCommandsOpenTheirAddresses();
+    void propertiesForTheSelectedFile();
+    void saveWritesTheShowingList();
+    void saveFailureKeepsOldFile();
+    void closeDuringWalkStopsIt();
+};
+
+void TestMainWindow::startUpWithoutPathLogsOnlyTheStart() {
+    Harness h;
+    h.window().startUp("");
+    QVERIFY(h.toolkit.prompts.empty());
+    const auto lines = h.logLines();
+    QVERIFY(!lines.empty());
+    QCOMPARE(QString::fromStdString(lines[0]), QStringLiteral("Initializing Tessaly v.1.0.8"));
+    QCOMPARE(QString::fromStdString(lines[1]).left(13), QStringLiteral("Search path: "));
+    QCOMPARE(h.window().currentView(), 1);
+    QCOMPARE(h.window().windowTitle(), QStringLiteral("Tessaly"));
+}
+
+void TestMainWindow::startUpWithMissingPathNamesTheFile_data() {
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("shownName");
+    QTest::newRow("quoted with spaces") << "\"/no/such dir/my file.dat\""
+                                        << "my file.dat";
+    QTest::newRow("quote in the middle") << "/no/such/in\"dex.dat"
+                                         << "index.dat";
+    QTest::newRow("two words") << "/no/a.dat /no/b.dat"
+                               << "b.dat";
+    QTest::newRow("only quotes") << "\" \"\""
+                                 << "";
+}
+
+void TestMainWindow::startUpWithMissingPathNamesTheFile() {
+    QFETCH(QString, argument);
+    QFETCH(QString, shownName);
+    Harness h;
+    h.window().startUp(argument.toStdString());
+    QCOMPARE(h.toolkit.prompts.size(), std::size_t{1});
+    const Prompt& p = h.toolkit.prompts[0];
+    QCOMPARE(QString::fromStdString(p.text),
+             "Tessaly could not locate [ " + shownName +
+                 " ]\r\n\r\nPlease verify the file exists and try again.");
+    QVERIFY(p.icon == MsgIcon::Exclamation);
+    QVERIFY(h.toolkit.unexpected.empty());
+    QCOMPARE(h.window().contentsModel().rowCount(), 0);
+}
+
+void TestMainWindow::startUpCancelDoesNotExtract() {
+    Harness h;
+    h.dir.write("index.dat", SampleBytes());
+    h.toolkit.answers = {MsgAnswer::Cancel};
+    h.window().startUp(h.dir.file("index.dat"));
+    QCOMPARE(h.toolkit.prompts.size(), std::size_t{1});
+    QCOMPARE(h.toolkit.prompts[0].text, std::string(texts::kWarnMayTakeAMoment));
+    QVERIFY(h.toolkit.prompts[0].buttons == MsgButtons::OkCancel);
+    QCOMPARE(h.window().contentsModel().rowCount(), 0);
+    QVERIFY(h.window().contentsFile().empty());
+}
+
+void TestMainWindow::startUpExtractsBeforeTheWindowShows() {
+    Harness h;
+    h.dir.write("my index.dat", SampleBytes());
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp("\"" + h.dir.file("my index.dat") + "\"");
+    // startUp returns only when the scan has finished.
+    QVERIFY(!h.window().isVisible());
+    QCOMPARE(h.window().contentsModel().rowCount(), 4);
+    QCOMPARE(h.toolkit.prompts.back().text, std::string("4 items found"));
+    QVERIFY(h.toolkit.prompts.back().icon == MsgIcon::Information);
+    QCOMPARE(h.window().currentView(), 2);
+    QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("<< Back"));
+    QVERIFY(Child<QLabel>(h.window(), "lblSearch")->isEnabled());
+    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(!Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->header()->isHidden());
+    QVERIFY(!Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    QVERIFY(!Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
+    QCOMPARE(h.window()
+                 .contentsModel()
+                 .data(h.window().contentsModel().index(1, 0), Qt::DisplayRole)
+                 .toString(),
+             QStringLiteral("Visited: bob@http://b.example/two"));
+    QCOMPARE(h.window().contentsModel().rows().row(0).size(), std::size_t{150});
+
+    const auto lines = h.logLines();
+    QCOMPARE(QString::fromStdString(lines[0]), QStringLiteral("Initializing Tessaly v.1.0.8"));
+    QCOMPARE(lines[1], "Extracting contents from: " + h.dir.file("my index.dat") +
+                           " .... please wait (this may take a few minutes)");
+    QVERIFY(Contains(lines, "Contents found: 4"));
+    const auto timing = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.rfind("Scan completed in: ", 0) == 0;
+    });
+    QVERIFY(timing != lines.end());
+    QVERIFY(timing->size() > 9 && timing->substr(timing->size() - 9) == "  seconds");
+}
+
+void TestMainWindow::extractionThatFindsNothing() {
+    Harness h;
+    h.dir.write("index.dat", std::string(1000, 'x'));
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    QCOMPARE(h.toolkit.prompts.back().text, std::string("No contents found"));
+    QCOMPARE(h.window().currentView(), 1);
+    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
+    QVERIFY(Contains(h.logLines(), "Contents found: 0"));
+}
+
+void TestMainWindow::extractionThatFailsRestoresTheWindow() {
+    Harness h;
+    // A folder path ending in the separator exists when it holds a file; the
+    // scan then cannot read it.
+    h.dir.write("sub/a.txt", "x");
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("sub/"));
+    const Prompt& report = h.toolkit.prompts.back();
+    QVERIFY(report.icon == MsgIcon::None);
+    QVERIFY(report.text.rfind("Error: ", 0) == 0);
+    QVERIFY(Contains(h.logLines(), report.text));
+    QCOMPARE(h.window().currentView(), 1);
+    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    QVERIFY(Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
+    QVERIFY(Child<QLabel>(h.window(), "lblSearch")->isEnabled());
+    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(h.window().statusBar()->currentMessage().isEmpty());
+}
+
+void TestMainWindow::firstRunLoadsDefaultsAndCloseWritesSixKeys() {
+    Harness h;
+    h.window().startUp("");
+    QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), QStringLiteral("/"));
+    auto* files = Child<QTreeView>(h.window(), "lvwFiles");
+    QCOMPARE(files->header()->sectionSize(1), 67);  // 1000 twips
+    h.window().close();
+    const std::string ini = h.settingsText();
+    for (const char* key : {"[Search]", "Path=/", "[Main]", "Ver=1.0.8", "[Position]",
+                            "T=", "L=", "f1=", "f2=1000"}) {
+        QVERIFY2(ini.find(key) != std::string::npos, key);
+    }
+    QVERIFY(ini.find("[Search]") < ini.find("[Main]"));
+    QVERIFY(ini.find("[Main]") < ini.find("[Position]"));
+    const auto lines = h.logLines();
+    const std::vector<std::string> closing{"Preparing to close Tessaly", "Saving Tessaly settings",
+                                           "Saving Search path", "Search path: / saved",
+                                           "Settings saved, preparing to close"};
+    QVERIFY(std::search(lines.begin(), lines.end(), closing.begin(), closing.end()) != lines.end());
+}
+
+void TestMainWindow::loadRestoresStoredValues() {
+    Harness h;
+    h.dir.write(
+        "Tessaly.ini",
+        "[Search]\r\nPath=/srv/images\r\n[Position]\r\nT=1500\r\nL=2250\r\nf1=3000\r\nf2=1500\r\n");
+    h.window().startUp("");
+    QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), QStringLiteral("/srv/images"));
+    QCOMPARE(h.window().pos(), QPoint(150, 100));
+    auto* files = Child<QTreeView>(h.window(), "lvwFiles");
+    QCOMPARE(files->header()->sectionSize(0), 200);
+    QCOMPARE(files->header()->sectionSize(1), 100);
+    const auto lines = h.logLines();
+    QVERIFY(Contains(lines, "Search path: /srv/images"));
+    QVERIFY(Contains(lines, "Position Top: 1500"));
+    QVERIFY(Contains(lines, "Position Left: 2250"));
+}
+
+void TestMainWindow::loadFallsBackOnGarbageAndOffScreenPositions() {
+    Harness h;
+    h.dir.write("Tessaly.ini",
+                "[Search]\r\nPath=\r\n[Position]\r\nT=-480000\r\nL=abc\r\nf2=wide\r\n");
+    h.window().startUp("");
+    QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), QStringLiteral("/"));
+    QVERIFY(Contains(h.logLines(), "Invalid search path, resetting to default"));
+    QCOMPARE(Child<QTreeView>(h.window(), "lvwFiles")->header()->sectionSize(1), 67);
+    // Off every screen: centred instead.
+    QVERIFY(h.window().pos().y() >= 0);
+    QVERIFY(h.window().pos().x() >= 0);
+}
+
+void TestMainWindow::searchListsFilesAndLogsEachOne() {
+    Harness h;
+    h.dir.write("tree/a/index.dat", std::string(32768, '\0'));
+    h.dir.write("tree/a/INDEX.DAT", "x");
+    h.dir.write("tree/b/c/Index.dat", std::string(1536, '\0'));
+    h.window().startUp("");
+    h.window().show();
+    Child<QLineEdit>(h.window(), "txtSearchIn")
+        ->setText(QString::fromStdString(h.dir.file("tree")));
+    h.window().lblSearch_Click();
+    QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Stop"));
+    QVERIFY(!Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    QVERIFY(h.waitIdle());
+    auto& files = h.window().filesModel();
+    QCOMPARE(files.rowCount(), 2);
+    // Subfolders come in the order the file system lists them.
+    const int a = files.row(0).location == h.dir.file("tree/a/index.dat") ? 0 : 1;
+    QCOMPARE(files.row(a).location, h.dir.file("tree/a/index.dat"));
+    QCOMPARE(files.row(a).sizeText, std::string("32.00"));
+    QCOMPARE(files.row(1 - a).location, h.dir.file("tree/b/c/Index.dat"));
+    QCOMPARE(files.row(1 - a).sizeText, std::string("1.50"));
+    QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
+    QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(h.window().statusBar()->currentMessage().isEmpty());
+
+    const auto lines = h.logLines();
+    const std::string found = h.dir.file("tree/a/index.dat");
+    QVERIFY(Contains(lines, "Starting scan"));
+    QVERIFY(Contains(lines, "File found: " + found + "(32.00 KB)"));
+    QVERIFY(Contains(lines, "Converting [ " + found + " ] to DOS compatable path"));
+    QVERIFY(Contains(lines, "DOS Path: " + found + "(32.00 KB)"));
+    QVERIFY(Contains(lines, "Checking items found ..."));
+    QVERIFY(Contains(lines, "2 items found, enabling View File Contents option"));
+    QCOMPARE(lines.back(), std::string("Scan finished"));
+}
+
+void TestMainWindow::searchWithShortFieldTakesStoredRoot() {
+    Harness h;
+    h.dir.write("stored/index.dat", "x");
+    h.dir.write("Tessaly.ini", "[Search]\r\nPath=" + h.dir.file("stored") + "\r\n");
+    h.window().startUp("");
+    Child<QLineEdit>(h.window(), "txtSearchIn")->setText("C:");
+    h.window().lblSearch_Click();
+    QVERIFY(h.waitIdle());
+    QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(),
+             QString::fromStdString(h.dir.file("stored")));
+    QCOMPARE(h.window().filesModel().rowCount(), 1);
+}
+
+void TestMainWindow::stopEndsTheWalkAndKeepsRows() {
+    Harness h;
+    for (int i = 0; i < 300; ++i) h.dir.write("big/d" + std::to_string(i) + "/e/f/index.dat", "x");
+    h.window().startUp("");
+    Child<QLineEdit>(h.window(), "txtSearchIn")->setText(QString::fromStdString(h.dir.file("big")));
+    h.window().lblSearch_Click();
+    h.window().lblSearch_Click();  // reads "Stop" now
+    QVERIFY(h.waitIdle());
+    QVERIFY(h.window().filesModel().rowCount() < 300);
+    QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
+    QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    const auto lines = h.logLines();
+    QCOMPARE(lines.back(), std::string("Scan finished"));
+    // A new search runs to the end: the stop does not linger.
+    h.window().lblSearch_Click();
+    QVERIFY(h.waitIdle());
+    QCOMPARE(h.window().filesModel().rowCount(), 300);
+}
+
+void TestMainWindow::secondSearchEmptiesTheList() {
+    Harness h;
+    h.dir.write("t/index.dat", "x");
+    h.window().startUp("");
+    Child<QLineEdit>(h.window(), "txtSearchIn")->setText(QString::fromStdString(h.dir.file("t")));
+    h.window().lblSearch_Click();
+    QVERIFY(h.waitIdle());
+    h.window().lblSearch_Click();
+    QVERIFY(h.waitIdle());
+    QCOMPARE(h.window().filesModel().rowCount(), 1);
+}
+
+void TestMainWindow::backReturnsToAWorkingFilesList() {
+    Harness h;
+    h.dir.write("index.dat", SampleBytes());
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    QCOMPARE(h.window().currentView(), 2);
+    h.window().lblSearch_Click();
+    QCOMPARE(h.window().currentView(), 1);
+    QCOMPARE(h.window().contentsModel().rowCount(), 0);
+    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    QVERIFY(Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
+    QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
+}
+
+namespace {
+
+void SearchInto(Harness& h, const std::string& folder) {
+    Child<QLineEdit>(h.window(), "txtSearchIn")
+        ->setText(QString::fromStdString(h.dir.file(folder)));
+    h.window().lblSearch_Click();
+    h.waitIdle();
+}
+
+}  // namespace
+
+void TestMainWindow::filesListPopupStates() {
+    Harness h;
+    h.dir.write("t/index.dat", "x");
+    h.window().startUp("");
+    h.window().show();
+    SearchInto(h, "t");
+    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QCOMPARE(h.toolkit.popups.size(), std::size_t{1});
+    const MenuSnapshot& m = h.toolkit.popups[0];
+    for (const char* off :
+         {"mnuWendel", "mnuURLCheckBrowserDefender", "mnuBlackthorn", "mnuURLCheckMDL",
+          "mnuURLCheckSafeWeb", "mnuSAR", "mnuURLCheckTrusSrc", "mnuURLCheckWOT",
+          "mnuURLCheckWebSniffer", "mnuURLCheckLinkScanner", "mnuOpen"}) {
+        QVERIFY2(!m.at(off).enabled, off);
+    }
+    for (const char* on :
+         {"mnuView", "mnuProperties", "mnuSaveResults", "mnuCopy", "mnuURLCheckSite"}) {
+        QVERIFY2(m.at(on).enabled, on);
+    }
+    QCOMPARE(m.at("mnuCopy").text, QStringLiteral("Copy selected item to clipboard"));
+}
+
+void TestMainWindow::contentsListPopupStates() {
+    Harness h;
+    h.dir.write("index.dat", SampleBytes());
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    h.window().show();
+    PressOnList(Child<QTreeView>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 0);
+    QCOMPARE(h.toolkit.popups.size(), std::size_t{1});
+    const MenuSnapshot& m = h.toolkit.popups[0];
+    QVERIFY(!m.at("mnuView").enabled);
+    QVERIFY(!m.at("mnuProperties").enabled);
+    for (const char* on : {"mnuWendel", "mnuURLCheckBrowserDefender", "mnuBlackthorn",
+                           "mnuURLCheckMDL", "mnuURLCheckSafeWeb", "mnuSAR", "mnuURLCheckTrusSrc",
+                           "mnuURLCheckWOT", "mnuURLCheckWebSniffer", "mnuURLCheckLinkScanner",
+                           "mnuOpen", "mnuCopy", "mnuSaveResults", "mnuURLCheckSite"}) {
+        QVERIFY2(m.at(on).enabled, on);
+    }
+    QCOMPARE(m.at("mnuCopy").text, QStringLiteral("&Copy selected URL"));
+}
+
+void TestMainWindow::popupOnlyForRightButtonOnRows() {
+    Harness h;
+    h.window().startUp("");
+    h.window().show();
+    auto* files = Child<QTreeView>(h.window(), "lvwFiles");
+    PressOnList(files, Qt::RightButton, Qt::RightButton, 0);  // empty list
+    h.dir.write("t/index.dat", "x");
+    SearchInto(h, "t");
+    PressOnList(files, Qt::LeftButton, Qt::LeftButton, 0);
+    PressOnList(files, Qt::MiddleButton, Qt::MiddleButton, 0);
+    PressOnList(files, Qt::RightButton, Qt::RightButton | Qt::LeftButton, 0);
+    QVERIFY(h.toolkit.popups.empty());
+    files->setEnabled(false);
+    PressOnList(files, Qt::RightButton, Qt::RightButton, 0);
+    QVERIFY(h.toolkit.popups.empty());
+}
+
+void TestMainWindow::viewFileContentsCancelLeavesControlsEnabled() {
+    Harness h;
+    h.dir.write("t/index.dat", SampleBytes());
+    h.window().startUp("");
+    h.window().show();
+    SearchInto(h, "t");
+    h.toolkit.answers = {MsgAnswer::Cancel};
+    h.toolkit.choose = "mnuView";
+    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
+    QVERIFY(Child<QLabel>(h.window(), "lblSearch")->isEnabled());
+    QVERIFY(Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
+    QCOMPARE(h.window().contentsModel().rowCount(), 0);
+
+    // OK extracts the selected file.
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.toolkit.choose = "mnuView";
+    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QVERIFY(h.waitIdle());
+    QCOMPARE(h.window().contentsModel().rowCount(), 4);
+    QCOMPARE(h.window().contentsFile(), h.dir.file("t/index.dat"));
+    QCOMPARE(h.window().currentView(), 2);
+}
+
+void TestMainWindow::tabsSwapListsOnly() {
+    Harness h;
+    h.dir.write("index.dat", SampleBytes());
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    h.window().lblFiles_Click();
+    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QCOMPARE(h.window().windowTitle(), QStringLiteral("Tessaly [ Files ]"));
+    QCOMPARE(h.window().currentView(), 2);
+    QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("<< Back"));
+    h.window().lblContent_Click();
+    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(!Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QCOMPARE(h.window().windowTitle(), QStringLiteral("Tessaly [ Contents ]"));
+}
+
+void TestMainWindow::contentsTabWithNothingToShow() {
+    Harness h;
+    h.window().startUp("");
+    h.window().lblContent_Click();
+    QCOMPARE(h.toolkit.prompts.size(), std::size_t{1});
+    QCOMPARE(h.toolkit.prompts[0].text, std::string("There's nothing to show you ..."));
+    QCOMPARE(h.window().windowTitle(), QStringLiteral("Tessaly"));
+    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+}
+
+void TestMainWindow::browsePicksFolder() {
+    Harness h;
+    h.window().startUp("");
+    auto* field = Child<QLineEdit>(h.window(), "txtSearchIn");
+    h.toolkit.folders = {"/srv/images", "/", ""};
+    h.window().lblBrowse_Click();
+    QCOMPARE(field->text(), QStringLiteral("/srv/images/"));
+    h.window().lblBrowse_Click();
+    QCOMPARE(field->text(), QStringLiteral("/"));
+    h.window().lblBrowse_Click();  // cancelled
+    QCOMPARE(field->text(), QStringLiteral("/"));
+    QCOMPARE(h.toolkit.folderTitles[0], std::string("Select folder"));
+    QVERIFY(h.toolkit.unexpected.empty());
+}
+
+void TestMainWindow::copyAndLaunchUseTheSelectedRow() {
+    Harness h;
+    h.dir.write("t/index.dat", SampleBytes());
+    h.window().startUp("");
+    h.window().show();
+    SearchInto(h, "t");
+    h.toolkit.choose = "mnuCopy";
+    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QCOMPARE(h.toolkit.clipboard.back(), h.dir.file("t/index.dat") + "\t0.70 KB");
+    h.window().mnuOpen_Click();  // files view: nothing, no question
+    QVERIFY(h.toolkit.prompts.empty());
+
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.toolkit.choose = "mnuView";
+    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QVERIFY(h.waitIdle());
+    h.toolkit.choose = "mnuCopy";
+    PressOnList(Child<QTreeView>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 1);
+    QCOMPARE(h.toolkit.clipboard.back(), std::string("Visited: bob@http://b.example/two"));
+
+    h.toolkit.answers = {MsgAnswer::No};
+    h.window().mnuOpen_Click();
+    QVERIFY(h.shell.opened.empty());
+    h.toolkit.answers = {MsgAnswer::Yes};
+    h.window().mnuOpen_Click();
+    QCOMPARE(h.shell.opened.size(), std::size_t{1});
+    QCOMPARE(h.shell.opened[0], std::string("http://b.example/two"));
+    QCOMPARE(h.toolkit.prompts.back().text,
+             std::string("Are you sure you want to launch this URL?"));
+    QVERIFY(h.toolkit.prompts.back().icon == MsgIcon::Question);
+}
+
+void TestMainWindow::serviceCommandsOpenTheirAddresses() {
+    Harness h;
+    h.dir.write("index.dat", SampleBytes());
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    h.window().show();
+    PressOnList(Child<QTreeView>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 3);
+    h.window().mnuUrlCommand_Click(UrlCommand::SafeWeb);
+    QCOMPARE(h.shell.opened.size(), std::size_t{1});
+    QVERIFY(h.shell.opened[0].size() > 9 &&
+            h.shell.opened[0].substr(h.shell.opened[0].size() - 9) == "c.example");
+    // The Wendel viewer refuses what is not an http:// address and stores its
+    // prefix on first use.
+    h.window().mnuUrlCommand_Click(UrlCommand::Wendel);
+    QCOMPARE(h.toolkit.prompts.back().text, std::string("Invalid URL"));
+    QVERIFY(h.settingsText().find("[Paths]") != std::string::npos);
+}
+
+void TestMainWindow::propertiesForTheSelectedFile() {
+    Harness h;
+    h.dir.write("t/index.dat", "x");
+    h.window().startUp("");
+    h.window().show();
+    h.window().mnuProperties_Click();  // empty list: nothing
+    QVERIFY(h.shell.properties.empty());
+    SearchInto(h, "t");
+    h.toolkit.choose = "mnuProperties";
+    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QCOMPARE(h.shell.properties.size(), std::size_t{1});
+    QCOMPARE(h.shell.properties[0], h.dir.file("t/index.dat"));
+}
+
+void TestMainWindow::saveWritesTheShowingList() {
+    Harness h;
+    h.dir.write("index.dat", SampleBytes());
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    h.toolkit.saveNames = {h.dir.file("out.txt"), h.dir.file("out.HTML"), ""};
+    h.window().mnuSaveResults_Click();
+    QCOMPARE(h.toolkit.saveCalls.back().title, std::string("Save File Contents"));
+    QCOMPARE(h.toolkit.saveCalls.back().initialFolder, std::string("/"));
+    QCOMPARE(h.toolkit.prompts.back().text, "File saved as: " + h.dir.file("out.txt"));
+    const std::string plain = h.dir.read("out.txt");
+    QCOMPARE(plain.size(), std::size_t{4 * 152});
+    QCOMPARE(plain.substr(0, 20), std::string("http://a.example/one"));
+    h.window().mnuSaveResults_Click();
+    const std::string html = h.dir.read("out.HTML");
+    QVERIFY(html.rfind("<html><head><title>Tessaly extraction results for: ", 0) == 0);
+    QVERIFY(
+        html.find(
+            "<a href=\"http://a.example/one\" target=\"_blank\">http://a.example/one</a><br>") !=
+        std::string::npos);
+    const auto promptsBefore = h.toolkit.prompts.size();
+    h.window().mnuSaveResults_Click();  // cancelled: nothing written, nothing said
+    QCOMPARE(h.toolkit.prompts.size(), promptsBefore);
+}
+
+void TestMainWindow::saveFailureKeepsOldFile() {
+    Harness h;
+    h.window().startUp("");
+    h.dir.write("blocker", "not a folder");
+    h.toolkit.saveNames = {h.dir.file("blocker/out.txt")};
+    h.window().mnuSaveResults_Click();
+    QCOMPARE(h.toolkit.saveCalls.back().title, std::string("Save Results"));
+    const Prompt& p = h.toolkit.prompts.back();
+    QVERIFY(p.icon == MsgIcon::Exclamation);
+    QVERIFY(p.text.find(h.dir.file("blocker/out.txt")) != std::string::npos);
+    QCOMPARE(h.dir.read("blocker"), std::string("not a folder"));
+}
+
+void TestMainWindow::closeDuringWalkStopsIt() {
+    Harness h;
+    for (int i = 0; i < 200; ++i) h.dir.write("big/d" + std::to_string(i) + "/e/index.dat", "x");
+    h.window().startUp("");
+    h.window().show();
+    Child<QLineEdit>(h.window(), "txtSearchIn")->setText(QString::fromStdString(h.dir.file("big")));
+    h.window().lblSearch_Click();
+    h.window().close();
+    QVERIFY(!h.window().busy());
+    QVERIFY(Contains(h.logLines(), "Settings saved, preparing to close"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
