@@ -7,17 +7,24 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 SAMPLE     := $(BUILD)/sample/index.dat
 
-# Debian packages the build, the tests and the window need.
+# Debian packages the build and the window need; the tests need a few more
+# (a headless browser for the exported page, an X server for screenshots).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
-            libgtest-dev libgmock-dev xvfb xauth xdotool imagemagick \
-            fonts-dejavu-core
+            libgtest-dev libgmock-dev fonts-dejavu-core
+TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test test-fast test-asan bench clean
+.PHONY: deps test-deps install-packages build run test test-fast test-asan bench clean
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES)"
+
+test-deps:
+	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES) $(TEST_PACKAGES)"
+
+install-packages:
+	@missing=""; for p in $(WANT); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -38,10 +45,10 @@ $(SAMPLE): build
 run: build $(SAMPLE)
 	$(BUILD)/src/gui/tessaly "$(abspath $(SAMPLE))"
 
-test-fast: build
+test-fast: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-test-asan: deps
+test-asan: test-deps
 	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
