@@ -150,6 +150,9 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     setObjectName("frmMain");
     buildWidgets();
     buildMenus();
+    // The window opens at its design size, sized once the menu bar is filled
+    // so that its height is known.
+    resizeOuter(kDesignClientWidth + kNonClientWidth, kDesignClientHeight + kNonClientHeight);
 }
 
 MainWindow::~MainWindow() {
@@ -305,8 +308,6 @@ void MainWindow::buildWidgets() {
         }
         if (w) place(w, rects_[i]);
     }
-    // The window opens at its design size.
-    resizeOuter(kDesignClientWidth + kNonClientWidth, kDesignClientHeight + kNonClientHeight);
 }
 
 double MainWindow::outerWidth() const { return toTwips(width()) + kNonClientWidth; }
@@ -738,7 +739,16 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     QMainWindow::mouseMoveEvent(event);
 }
 
-void MainWindow::keyPressEvent(QKeyEvent* event) { QMainWindow::keyPressEvent(event); }
+// F1 opens help from anywhere in the window; the search field passes it up
+// here untyped. The key goes no further. Every other key passes through.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        mnuContent_Click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
 
 void MainWindow::showTab(bool files, std::string_view tag) {
     lvwFiles_->setVisible(files);
@@ -906,9 +916,15 @@ void MainWindow::Form_Resize() {
     if (isMinimized() || inLayout_) return;
     inLayout_ = true;
     const MinimumCheck check = CheckMinimum(outerWidth(), outerHeight());
-    if (check.widthTooSmall) message(Str(texts::kMinimumWidth), MsgIcon::Information);
-    if (check.heightTooSmall) message(Str(texts::kMinimumHeight), MsgIcon::Information);
-    if (check.widthTooSmall || check.heightTooSmall) resizeOuter(check.width, check.height);
+    // One message and one correction per dimension, width first.
+    if (check.widthTooSmall) {
+        message(Str(texts::kMinimumWidth), MsgIcon::Information);
+        resizeOuter(check.width, outerHeight());
+    }
+    if (check.heightTooSmall) {
+        message(Str(texts::kMinimumHeight), MsgIcon::Information);
+        resizeOuter(check.width, check.height);
+    }
     const LayoutResult layout = LayoutFor(check.width, check.height, rects_);
     rects_ = layout.rects;
     for (Control c : {Control::LvwFiles, Control::LvwContents, Control::LblSearchIn,
