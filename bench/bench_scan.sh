@@ -17,9 +17,9 @@ out="$here/out"
 big="$out/scan-256.dat"
 small="$out/scan-64.dat"
 
-for tool in "$cli" "$gen"; do
-    [[ -x $tool ]] || { echo "missing $tool: build it first" >&2; exit 1; }
-done
+# shellcheck source=bench_lib.sh
+source "$here/bench_lib.sh"
+require_built "$cli" "$gen"
 command -v rg >/dev/null || { echo "ripgrep is missing: apt-get install ripgrep" >&2; exit 1; }
 mkdir -p "$out"
 [[ -s $big ]] || { echo "writing $big ..." >&2; "$gen" "$big" 256; }
@@ -33,16 +33,6 @@ for p in "${prefixes[@]}"; do rg_args+=(-e "$p"); done
 run_tessaly() { "$cli" extract "$big" --count >/dev/null; }
 run_rg() { rg "${rg_args[@]}" "$big" >/dev/null; }
 
-# Prints the seconds one call of "$@" takes.
-seconds() {
-    local start end
-    start=$(date +%s%N)
-    "$@"
-    end=$(date +%s%N)
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
 # ripgrep counts matches that do not overlap, so its count can fall a little short
 # where prefixes overlap (three backslashes in a row); both are shown.
 echo "rows found: tessaly $("$cli" extract "$big" --count), rg $(rg "${rg_args[@]}" "$big")"
@@ -55,6 +45,9 @@ if command -v hyperfine >/dev/null; then
         "$cli extract '$big' --count" "$q_rg" >&2
     t=$(awk -F, 'NR == 2 { print $4 }' "$csv")  # median column
     r=$(awk -F, 'NR == 3 { print $4 }' "$csv")
+    # CPU seconds (user + system, means): steadier than wall time on a busy machine.
+    awk -F, 'NR == 2 { t = $5 + $6 } NR == 3 { r = $5 + $6 }
+        END { printf "cpu time: tessaly %.4fs, rg %.4fs, ratio tessaly/rg %.2f\n", t, r, r / t }' "$csv"
 else
     run_tessaly
     run_rg

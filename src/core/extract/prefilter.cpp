@@ -46,15 +46,27 @@ std::uint64_t TrimToEnd(std::uint64_t mask, const unsigned char* p, const unsign
     return end - p < 64 ? mask & ((std::uint64_t{1} << (end - p)) - 1) : mask;
 }
 
-// The distinct folded pairs of first bytes.
+// The folded pairs of first bytes, as indexes into the distinct first and
+// second bytes, so that each byte is compared once.
 struct Pairs {
-    std::array<std::array<unsigned char, 2>, kContentPrefixes.size()> pair{};
+    std::array<unsigned char, kContentPrefixes.size()> first{}, second{};
+    std::size_t firstCount = 0, secondCount = 0;
+    std::array<std::array<std::size_t, 2>, kContentPrefixes.size()> pair{};
     std::size_t count = 0;
 };
+constexpr std::size_t IndexIn(std::array<unsigned char, kContentPrefixes.size()>& set,
+                              std::size_t& count, unsigned char c) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (set[i] == c) return i;
+    }
+    set[count] = c;
+    return count++;
+}
 constexpr Pairs kPairs = [] {
     Pairs s;
     for (auto p : kContentPrefixes) {
-        const std::array<unsigned char, 2> pr{PrefixByte(p, 0), PrefixByte(p, 1)};
+        const std::array<std::size_t, 2> pr{IndexIn(s.first, s.firstCount, PrefixByte(p, 0)),
+                                            IndexIn(s.second, s.secondCount, PrefixByte(p, 1))};
         bool seen = false;
         for (std::size_t i = 0; i < s.count; ++i) seen = seen || s.pair[i] == pr;
         if (!seen) s.pair[s.count++] = pr;
@@ -62,25 +74,41 @@ constexpr Pairs kPairs = [] {
     return s;
 }();
 
+struct PairConstants {
+    __m128i first[kContentPrefixes.size()];
+    __m128i second[kContentPrefixes.size()];
+};
+
 // SSE2: every folded pair compared directly, 16 positions at a time.
-std::uint32_t PairMask16(const unsigned char* p) {
+inline std::uint32_t PairMask16(const unsigned char* p, const PairConstants& k) {
     const __m128i fold = _mm_set1_epi8(0x20);
     const __m128i b0 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), fold);
     const __m128i b1 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), fold);
+    __m128i e0[kContentPrefixes.size()], e1[kContentPrefixes.size()];
+#pragma GCC unroll 17
+    for (std::size_t i = 0; i < kPairs.firstCount; ++i) e0[i] = _mm_cmpeq_epi8(b0, k.first[i]);
+#pragma GCC unroll 17
+    for (std::size_t i = 0; i < kPairs.secondCount; ++i) e1[i] = _mm_cmpeq_epi8(b1, k.second[i]);
     __m128i any = _mm_setzero_si128();
+#pragma GCC unroll 17
     for (std::size_t i = 0; i < kPairs.count; ++i) {
-        const __m128i e0 = _mm_cmpeq_epi8(b0, _mm_set1_epi8(static_cast<char>(kPairs.pair[i][0])));
-        const __m128i e1 = _mm_cmpeq_epi8(b1, _mm_set1_epi8(static_cast<char>(kPairs.pair[i][1])));
-        any = _mm_or_si128(any, _mm_and_si128(e0, e1));
+        any = _mm_or_si128(any, _mm_and_si128(e0[kPairs.pair[i][0]], e1[kPairs.pair[i][1]]));
     }
     return static_cast<std::uint32_t>(_mm_movemask_epi8(any));
 }
 
 CandidateChunk NextChunkSse2(const unsigned char* p, const unsigned char* end) {
+    PairConstants k;
+    for (std::size_t i = 0; i < kPairs.firstCount; ++i) {
+        k.first[i] = _mm_set1_epi8(static_cast<char>(kPairs.first[i]));
+    }
+    for (std::size_t i = 0; i < kPairs.secondCount; ++i) {
+        k.second[i] = _mm_set1_epi8(static_cast<char>(kPairs.second[i]));
+    }
     for (; p < end; p += 64) {
         const std::uint64_t mask =
-            std::uint64_t{PairMask16(p)} | std::uint64_t{PairMask16(p + 16)} << 16 |
-            std::uint64_t{PairMask16(p + 32)} << 32 | std::uint64_t{PairMask16(p + 48)} << 48;
+            std::uint64_t{PairMask16(p, k)} | std::uint64_t{PairMask16(p + 16, k)} << 16 |
+            std::uint64_t{PairMask16(p + 32, k)} << 32 | std::uint64_t{PairMask16(p + 48, k)} << 48;
         if (mask) {
             const std::uint64_t trimmed = TrimToEnd(mask, p, end);
             if (trimmed) return {p, trimmed};
