@@ -202,10 +202,9 @@ QWidget* CreateAboutDialog(QWidget* owner, Shell& shell) {
         value->setTextFormat(Qt::PlainText);
     }
 
-    auto* copyright =
-        new ActiveLabel(QStringLiteral("Copyright \u00A9 2026 ") + Text(CompanyName()) +
-                            QStringLiteral(". All rights reserved."),
-                        dialog);
+    auto* copyright = new ActiveLabel(QStringLiteral("\u00A9 2026 ") + Text(CompanyName()) +
+                                          QStringLiteral(". All rights reserved."),
+                                      dialog);
     copyright->setObjectName("lblCopyright");
     QFont copyrightFont("MS Sans Serif");
     copyrightFont.setPointSizeF(8.25);

@@ -401,6 +401,10 @@ void TestLayoutHelpAbout::aboutShowsTheProgramsIdentity() {
     }
     QCOMPARE(Child<QLabel>(*d, "lblClose")->width(), Px(*d, 900));
     QCOMPARE(Child<QLabel>(*d, "lblCopyright")->x(), Px(*d, 240));
+    // The rights line, in whatever font stands in for MS Sans Serif, ends
+    // before the Close label begins.
+    QVERIFY(Child<QLabel>(*d, "lblCopyright")->geometry().right() <
+            Child<QLabel>(*d, "lblClose")->x());
 }
 
 void TestLayoutHelpAbout::aboutHoverAndClicks() {
