@@ -80,6 +80,7 @@ class FolderWalk {
 
     ~FolderWalk() {
         for (Frame& frame : frames_) CloseHandle(frame.fd);
+        CloseHandle(released_.fd);
     }
 
     FolderWalk(const FolderWalk&) = delete;
@@ -91,13 +92,13 @@ class FolderWalk {
         const int rootFd = ::open(path_.c_str(), kFolderFlags);  // the root may be a link
         if (rootFd < 0) return;
         skippedMounts_ = VirtualMountsBelow(path_);
-        if (!ReadFolder(rootFd)) return;
+        if (!ReadFolder(rootFd, 0)) return;
 
         while (!frames_.empty()) {
             if (Stopped()) return;
             Frame& top = frames_.back();
             if (top.next >= top.subfolders.size()) {
-                CloseHandle(top.fd);
+                Release(top.fd, top.depth);
                 frames_.pop_back();
                 continue;
             }
@@ -112,15 +113,16 @@ class FolderWalk {
                 continue;
             }
             const int fd = ::openat(parentFd, name.data(), kFolderFlags | O_NOFOLLOW);
+            const std::size_t depth = top.depth + 1;
             path_ += name;
             path_ += kSeparator;
             if (top.next >= top.subfolders.size()) {
                 // Its last subfolder: the frame is done, and dropping it now keeps a long
                 // chain of single subfolders from piling up frames.
-                CloseHandle(top.fd);
+                Release(top.fd, top.depth);
                 frames_.pop_back();
             }
-            if (fd >= 0 && !ReadFolder(fd)) return;
+            if (fd >= 0 && !ReadFolder(fd, depth)) return;
         }
     }
 
@@ -128,10 +130,25 @@ class FolderWalk {
     // A folder read whose subfolders are still to be walked.
     struct Frame {
         std::size_t baseLength;  // its path with the separator is path_.substr(0, baseLength)
-        int fd;                  // -1 once handed back to stay within kKeptHandles
+        std::size_t depth;       // folders between it and the root; 0 for the root
+        int fd;                  // -1 once closed to stay within kKeptHandles
         std::string subfolders;  // names in read order, each ended by a NUL
         std::size_t next = 0;    // offset of the next name in subfolders
     };
+
+    // The folder handle given up last, kept for climbing back up to an ancestor whose
+    // handle was closed: it always lies below the folder the walk returns to.
+    struct Released {
+        int fd = -1;
+        std::size_t depth = 0;
+    };
+
+    void Release(int& fd, std::size_t depth) {
+        if (fd < 0) return;
+        CloseHandle(released_.fd);
+        released_ = {fd, depth};
+        fd = -1;
+    }
 
     bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
 
@@ -144,17 +161,21 @@ class FolderWalk {
 
     // Reads the folder open as `fd` whose base is path_: reports its qualifying files and
     // keeps its subfolders for later. Takes over `fd`. Returns false when stopped.
-    bool ReadFolder(int fd) {
-        Frame frame{path_.size(), fd, {}};
+    bool ReadFolder(int fd, std::size_t depth) {
+        Frame frame{path_.size(), depth, fd, {}};
         const bool finished =
             ForEachEntry(fd, buffer_, [&](std::string_view name, unsigned char type) {
                 if (Stopped()) return false;
                 Consider(fd, name, type, frame.subfolders);
                 return true;
             });
-        if (!finished || frame.subfolders.empty()) {
+        if (!finished) {
             ::close(fd);
-            return finished;
+            return false;
+        }
+        if (frame.subfolders.empty()) {
+            Release(fd, depth);
+            return true;
         }
         frames_.push_back(std::move(frame));
         if (frames_.size() > kKeptHandles)
@@ -189,20 +210,30 @@ class FolderWalk {
         sink_.fileFound(found_);
     }
 
-    // The handle of the top frame's folder, opened again if it was handed back; -1 when
-    // that fails.
+    // The handle of the top frame's folder, opened again if it was closed, by whichever is
+    // shorter: climbing ".." from the handle given up last, or going down by name from the
+    // nearest ancestor still open (or from the root). -1 when that fails.
     int HandleOfTop() {
         Frame& top = frames_.back();
         if (top.fd >= 0) return top.fd;
+
         std::size_t from = rootLength_;
+        std::size_t downSteps = top.depth + 1;
         int fd = -1;
         for (std::size_t i = frames_.size() - 1; i-- > 0;) {
             if (frames_[i].fd >= 0) {
                 from = frames_[i].baseLength;
+                downSteps = top.depth - frames_[i].depth;
                 fd = frames_[i].fd;
                 break;
             }
         }
+        if (released_.fd >= 0 && released_.depth > top.depth &&
+            released_.depth - top.depth <= downSteps) {
+            top.fd = Climb(released_.fd, released_.depth - top.depth);
+            return top.fd;
+        }
+
         bool ownsFd = false;
         if (fd < 0) {
             fd = ::open(path_.substr(0, rootLength_).c_str(), kFolderFlags);
@@ -223,6 +254,18 @@ class FolderWalk {
         }
         top.fd = fd;
         return fd;
+    }
+
+    // A new handle of the folder `levels` above the folder open as `fd`; -1 on failure.
+    static int Climb(int fd, std::size_t levels) {
+        int current = fd;
+        for (std::size_t i = 0; i < levels; ++i) {
+            const int parent = ::openat(current, "..", kFolderFlags);
+            if (current != fd) ::close(current);
+            if (parent < 0) return -1;
+            current = parent;
+        }
+        return current;
     }
 
     // True when the subfolder `name` of the folder at path_ is a virtual file system's
@@ -246,6 +289,7 @@ class FolderWalk {
     std::size_t rootLength_ = 0;
     std::vector<Frame> frames_;
     std::vector<std::string> skippedMounts_;  // relative to the root
+    Released released_;
     FoundFile found_;
 };
 
