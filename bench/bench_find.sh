@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # bench_find.sh BUILD_DIR: times `tessaly-cli find` against GNU find on the tree that
 # tree_gen writes (40,000 folders, 400,000 files) and prints the ratio tessaly/find.
-# Warm cache: one warm-up run of each, then alternating runs; the medians are compared.
+# Warm cache: one warm-up run of each, then RUNS alternating runs (alternating keeps a busy
+# machine fair to both); the medians are compared. HYPERFINE=1 adds hyperfine's report.
 set -euo pipefail
 
 build=$(cd "${1:?usage: bench_find.sh BUILD_DIR}" && pwd)
@@ -11,9 +12,9 @@ cli="$build/src/cli/tessaly-cli"
 gen="$build/bench/tree_gen"
 tree="$here/out/find-tree"
 
-for tool in "$cli" "$gen"; do
-    [[ -x $tool ]] || { echo "missing $tool: build it first" >&2; exit 1; }
-done
+# shellcheck source=bench_lib.sh
+source "$here/bench_lib.sh"
+require_built "$cli" "$gen"
 if [[ ! -e $tree/.complete ]]; then
     rm -rf "$tree"
     mkdir -p "$here/out"
@@ -24,17 +25,6 @@ fi
 
 run_tessaly() { "$cli" find "$tree" >/dev/null; }
 run_find() { find "$tree" -name '*index.dat*' -printf '%p\t%s\n' >/dev/null; }
-
-# Prints the seconds one call of "$@" takes.
-seconds() {
-    local start end
-    start=$(date +%s%N)
-    "$@"
-    end=$(date +%s%N)
-    awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # Both must list the same qualifying files that both understand (find's -name is case
 # sensitive, so compare only the names both take).
