@@ -12,7 +12,7 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
 // tests hand it a fake that answers from a script and records every call.
 // Texts are UTF-8; paths are native bytes.
 class Toolkit {
-public:
+  public:
     virtual ~Toolkit() = default;
 
     // Modal; always titled with the program title.
@@ -35,7 +35,7 @@ public:
 // default browser and files in their associated program, and shows a file's
 // properties.
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     virtual void open(const std::string& addressOrPath) = 0;
     virtual void showProperties(const std::string& path) = 0;
