@@ -20,9 +20,9 @@ namespace tessaly {
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-// Folder handles kept open for opening subfolders relative to them. Folders deeper than
-// this on the path are opened again from the nearest kept one when the walk returns to
-// them, so a tree of any depth needs no more handles than this.
+// Folder handles kept open on the path being walked, for opening subfolders relative to
+// them. A folder further up has its handle closed and opened again when the walk returns
+// to it (see HandleOfTop), so a tree of any depth needs no more handles than this.
 constexpr std::size_t kKeptHandles = 16;
 constexpr std::size_t kReadBufferSize = 64 * 1024;
 
