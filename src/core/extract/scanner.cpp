@@ -1,6 +1,7 @@
 #include "core/extract/scanner.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -205,14 +206,30 @@ void ScanBytes(std::string_view data, RowSink& sink) {
 
 ScanOutcome ScanFile(const std::string& path, RowSink& sink, const std::atomic<bool>* stop,
                      std::size_t blockSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ScanOutcome failed;
+    failed.ok = false;
+    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        ScanOutcome outcome;
-        outcome.ok = false;
-        outcome.error = SystemError(errno);
-        return outcome;
+        failed.error = SystemError(errno);
+        return failed;
     }
     FileSource source(fd);
+    // Only a regular file has an end to scan to: a FIFO or a device may block
+    // or never end (/dev/zero).
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        failed.error = SystemError(errno);
+        return failed;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        failed.error = SystemError(EISDIR);
+        return failed;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        failed.error = {EINVAL, "Not a regular file", std::string(kTitle)};
+        return failed;
+    }
     return Scan(source, sink, stop, blockSize);
 }
 
