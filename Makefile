@@ -1,21 +1,26 @@
 # `make run` sets up, builds and opens Tessaly on a bundled sample index.dat.
 # `make test` sets up, builds and runs every test, then runs them again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, runs the worker-thread paths
+# under ThreadSanitizer and each fuzz target for a minute.
 
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_TSAN ?= build-tsan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 SAMPLE     := $(BUILD)/sample/index.dat
 
 # Debian packages the build and the window need; the tests need a few more
-# (a headless browser for the exported page, an X server for screenshots).
+# (a headless browser for the exported page, an X server for screenshots,
+# clang and its runtime for the fuzz targets).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core
-TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium
+TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps test-deps install-packages build run test test-fast test-asan bench clean
+.PHONY: deps test-deps install-packages build run test test-fast test-asan test-tsan fuzz-smoke bench clean
 
 deps:
 	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES)"
@@ -52,12 +57,30 @@ test-asan: test-deps
 	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
 
-test: test-fast test-asan
+# The walk, the scan, stopping and closing run on worker threads: the core
+# tests and the window's tests under ThreadSanitizer (the 4 GiB scan is left to
+# the plain build).
+TSAN_ENV := TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1
+test-tsan: test-deps
+	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=thread
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target tessaly_core_tests tst_main_window
+	$(TSAN_ENV) $(BUILD_TSAN)/tests/tessaly_core_tests --gtest_filter=-Scanner.PositionsPastFourGibibytes
+	$(TSAN_ENV) QT_QPA_PLATFORM=offscreen $(BUILD_TSAN)/tests/tst_main_window
+
+# Every fuzz target for FUZZ_SECONDS from its seed corpus.
+fuzz-smoke: test-deps
+	cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTESSALY_FUZZ=ON -DTESSALY_BUILD_GUI=OFF -DTESSALY_SANITIZE=address,undefined
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target tessaly_fuzz_targets
+	fuzz/run_all.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
+test: test-fast test-asan test-tsan fuzz-smoke
 
 bench: build
 	bench/run_all.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ)
