@@ -1,5 +1,8 @@
 #include "core/extract/contents_rows.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tessaly {
 
 std::string_view UpToNul(std::string_view bytes) {
@@ -8,27 +11,47 @@ std::string_view UpToNul(std::string_view bytes) {
 }
 
 void ContentsRows::append(std::string_view bytes) {
-    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-    ends_.push_back(bytes_.size());
+    // A row is at most an entry long; longer input is cut so that the
+    // length fits its byte and the row fits a chunk.
+    const std::size_t n = std::min(bytes.size(), kEntryLength);
+    if (kChunkSize - tailUsed_ < n) {
+        chunks_.push_back(std::make_unique_for_overwrite<char[]>(kChunkSize));
+        tailUsed_ = 0;
+    }
+    const std::size_t chunk = chunks_.size() - 1;
+    if (n != 0) std::memcpy(chunks_.back().get() + tailUsed_, bytes.data(), n);
+    starts_.push_back(static_cast<std::uint64_t>(chunk) * kChunkSize + tailUsed_);
+    lengths_.push_back(static_cast<std::uint8_t>(n));
+    tailUsed_ += n;
 }
 
 void ContentsRows::appendAll(const ContentsRows& other) {
-    const std::uint64_t base = bytes_.size();
-    bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
-    ends_.reserve(ends_.size() + other.ends_.size());
-    for (auto e : other.ends_) ends_.push_back(base + e);
+    starts_.reserve(starts_.size() + other.size());
+    lengths_.reserve(lengths_.size() + other.size());
+    for (std::size_t i = 0; i < other.size(); ++i) append(other.row(i));
 }
 
-void ContentsRows::clear() {
-    bytes_.clear();
-    bytes_.shrink_to_fit();
-    ends_.clear();
-    ends_.shrink_to_fit();
+void ContentsRows::appendAll(ContentsRows&& other) {
+    if (other.empty()) return;
+    if (empty()) {
+        *this = std::move(other);
+        return;
+    }
+    const std::uint64_t base = static_cast<std::uint64_t>(chunks_.size()) * kChunkSize;
+    starts_.reserve(starts_.size() + other.starts_.size());
+    for (const std::uint64_t start : other.starts_) starts_.push_back(base + start);
+    lengths_.insert(lengths_.end(), other.lengths_.begin(), other.lengths_.end());
+    for (auto& chunk : other.chunks_) chunks_.push_back(std::move(chunk));
+    tailUsed_ = other.tailUsed_;
+    other = ContentsRows{};
 }
+
+void ContentsRows::clear() { *this = ContentsRows{}; }
 
 std::string_view ContentsRows::row(std::size_t i) const {
-    const std::uint64_t begin = i == 0 ? 0 : ends_[i - 1];
-    return {bytes_.data() + begin, static_cast<std::size_t>(ends_[i] - begin)};
+    const std::uint64_t start = starts_[i];
+    return {chunks_[static_cast<std::size_t>(start / kChunkSize)].get() + start % kChunkSize,
+            lengths_[i]};
 }
 
 std::string_view ContentsRows::shown(std::size_t i) const { return UpToNul(row(i)); }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -10,19 +11,28 @@ namespace tessaly {
 // The bytes of one entry, as read from the file: at most this many.
 inline constexpr std::size_t kEntryLength = 150;
 
-// The rows of the contents list, kept as raw bytes in one arena: a row is a
-// slice of at most kEntryLength bytes, NULs and all. Nothing is decoded here;
-// the list decodes a row only when it shows it.
+// The rows of the contents list, kept as raw bytes in an arena of fixed-size
+// chunks: a row is a slice of at most kEntryLength bytes, NULs and all, that
+// never straddles two chunks. Appending never moves the rows already held, so
+// adding to a list of millions costs what the new rows cost. Nothing is
+// decoded here; the list decodes a row only when it shows it.
 class ContentsRows {
-public:
-    void append(std::string_view bytes);
-    // Moves every row of `other` to the end of this one.
-    void appendAll(const ContentsRows& other);
-    void clear();
-    void reserveBytes(std::size_t n) { bytes_.reserve(n); }
+  public:
+    ContentsRows() = default;
+    ContentsRows(ContentsRows&&) noexcept = default;
+    ContentsRows& operator=(ContentsRows&&) noexcept = default;
 
-    std::size_t size() const { return ends_.size(); }
-    bool empty() const { return ends_.empty(); }
+    void append(std::string_view bytes);
+    // Copies every row of `other` to the end of this one.
+    void appendAll(const ContentsRows& other);
+    // Takes every row of `other` to the end of this one without copying its
+    // bytes: its chunks join this arena (the unused end of this arena's last
+    // chunk stays unused).
+    void appendAll(ContentsRows&& other);
+    void clear();
+
+    std::size_t size() const { return lengths_.size(); }
+    bool empty() const { return lengths_.empty(); }
 
     // The whole row, as read.
     std::string_view row(std::size_t i) const;
@@ -30,9 +40,13 @@ public:
     // and a link is made of.
     std::string_view shown(std::size_t i) const;
 
-private:
-    std::vector<char> bytes_;
-    std::vector<std::uint64_t> ends_;  // end offset of each row in bytes_
+  private:
+    static constexpr std::size_t kChunkSize = std::size_t{64} << 10;
+
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::size_t tailUsed_ = kChunkSize;  // bytes used in the last chunk
+    std::vector<std::uint64_t> starts_;  // chunk index * kChunkSize + offset
+    std::vector<std::uint8_t> lengths_;
 };
 
 // The part of `bytes` before its first NUL (all of it when it has none).

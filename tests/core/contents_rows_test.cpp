@@ -1,0 +1,81 @@
+#include "core/extract/contents_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+// Rows of every length from 0 to a whole entry, with NULs inside, enough of
+// them to fill several chunks of the arena.
+std::vector<std::string> SampleRows(int count, char tag) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < count; ++i) {
+        std::string r = "http://" + std::string(1, tag) + std::to_string(i);
+        r.push_back('\0');
+        r.append("trailing");
+        r.resize(static_cast<std::size_t>(i) % (kEntryLength + 1), '\x7f');
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+void ExpectRows(const ContentsRows& got, const std::vector<std::string>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        ASSERT_EQ(got.row(i), want[i]) << "row " << i;
+        ASSERT_EQ(got.shown(i), UpToNul(want[i])) << "row " << i;
+    }
+}
+
+TEST(ContentsRows, KeepsEveryRowByteForByteAcrossChunks) {
+    const auto rows = SampleRows(5000, 'a');
+    ContentsRows arena;
+    for (const auto& r : rows) arena.append(r);
+    ExpectRows(arena, rows);
+}
+
+TEST(ContentsRows, AppendingCopiedOrTakenRowsKeepsBothSides) {
+    const auto first = SampleRows(3000, 'a');
+    const auto second = SampleRows(2500, 'b');
+    for (bool take : {false, true}) {
+        ContentsRows a, b;
+        for (const auto& r : first) a.append(r);
+        for (const auto& r : second) b.append(r);
+        if (take) {
+            a.appendAll(std::move(b));
+        } else {
+            a.appendAll(b);
+            ExpectRows(b, second);
+        }
+        // Rows appended after a merge land after the merged ones.
+        a.append("tail");
+        auto want = first;
+        want.insert(want.end(), second.begin(), second.end());
+        want.push_back("tail");
+        ExpectRows(a, want);
+    }
+}
+
+TEST(ContentsRows, TakingIntoAnEmptyArenaAndClearing) {
+    const auto rows = SampleRows(100, 'c');
+    ContentsRows src, dst;
+    for (const auto& r : rows) src.append(r);
+    dst.appendAll(std::move(src));
+    ExpectRows(dst, rows);
+    dst.clear();
+    EXPECT_TRUE(dst.empty());
+    dst.append("again");
+    ExpectRows(dst, {"again"});
+}
+
+TEST(UpToNul, CutsAtTheFirstNul) {
+    EXPECT_EQ(UpToNul(std::string_view("ab\0cd", 5)), "ab");
+    EXPECT_EQ(UpToNul("abc"), "abc");
+    EXPECT_EQ(UpToNul(std::string_view("\0", 1)), "");
+}
+
+}  // namespace
+}  // namespace tessaly
