@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTreeView>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -29,6 +28,7 @@
 #include "core/settings/settings_store.h"
 #include "core/ui/texts.h"
 #include "gui/about_dialog.h"
+#include "gui/mailbox.h"
 #include "gui/models.h"
 #include "platform/dos_path.h"
 #include "platform/files.h"
@@ -65,7 +65,8 @@ void SetColours(QWidget* w, const QColor& background, const QColor& text) {
 // Hands rows of a running scan to the contents list in batches.
 class ContentsBatcher final : public RowSink {
   public:
-    explicit ContentsBatcher(MainWindow* window) : window_(window) {}
+    ContentsBatcher(MainWindow* window, Mailbox<ContentsRows>& mailbox)
+        : window_(window), mailbox_(mailbox) {}
     void row(std::uint64_t, std::string_view bytes) override {
         batch_.append(bytes);
         if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
@@ -73,15 +74,18 @@ class ContentsBatcher final : public RowSink {
     void flush() {
         last_ = Clock::now();
         if (batch_.empty()) return;
-        auto batch = std::make_shared<ContentsRows>(std::move(batch_));
-        batch_ = ContentsRows{};
-        QMetaObject::invokeMethod(
-            window_, [w = window_, batch] { w->contentsModel().appendRows(*batch); },
-            Qt::QueuedConnection);
+        const bool ask = mailbox_.put(
+            std::exchange(batch_, ContentsRows{}),
+            [](ContentsRows& waiting, ContentsRows&& more) { waiting.appendAll(std::move(more)); });
+        if (ask) {
+            QMetaObject::invokeMethod(
+                window_, [w = window_] { w->deliverContents(); }, Qt::QueuedConnection);
+        }
     }
 
   private:
     MainWindow* window_;
+    Mailbox<ContentsRows>& mailbox_;
     ContentsRows batch_;
     Clock::time_point last_ = Clock::now();
 };
@@ -92,46 +96,61 @@ class ContentsBatcher final : public RowSink {
 // one with its short path, and keeps the status line on the folder walked.
 class FilesBatcher final : public WalkSink {
   public:
-    FilesBatcher(MainWindow* window, AppLog& log, QStatusBar* status)
-        : window_(window), log_(log), status_(status) {}
+    FilesBatcher(MainWindow* window, AppLog& log, Mailbox<FilesDelivery>& mailbox)
+        : window_(window), log_(log), mailbox_(mailbox) {}
 
     void enteringFolder(const std::string& base) override {
-        folder_ = base;
+        batch_.folder = base;
         if (Clock::now() - last_ >= kBatchInterval) flush();
     }
     void fileFound(const FoundFile& file) override {
         const std::string size = FormatSizeKB(file.size);
-        batch_.push_back({file.location, size});
+        batch_.rows.push_back({file.location, size});
         log_.write("File found: " + file.location + "(" + size + " KB)");
         log_.write("Converting [ " + file.location + " ] to DOS compatable path");
         log_.write("DOS Path: " + GetDosPath(file.location) + "(" + size + " KB)");
-        if (batch_.size() >= kFilesBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
+        if (batch_.rows.size() >= kFilesBatchRows || Clock::now() - last_ >= kBatchInterval)
+            flush();
     }
     void flush() {
         last_ = Clock::now();
-        auto rows = std::make_shared<std::vector<IndexFileRow>>(std::move(batch_));
-        batch_.clear();
-        QString folder;
-        if (!folder_.empty())
-            folder = QString::fromStdString(Str(texts::kSearching)) + PathText(folder_);
-        folder_.clear();
-        QMetaObject::invokeMethod(
-            window_,
-            [w = window_, rows, folder, status = status_] {
-                w->filesModel().appendRows(std::move(*rows));
-                if (!folder.isEmpty()) status->showMessage(folder);
-            },
-            Qt::QueuedConnection);
+        if (batch_.rows.empty() && batch_.folder.empty()) return;
+        const bool ask = mailbox_.put(
+            std::exchange(batch_, FilesDelivery{}),
+            [](FilesDelivery& waiting, FilesDelivery&& more) {
+                waiting.rows.insert(waiting.rows.end(), std::make_move_iterator(more.rows.begin()),
+                                    std::make_move_iterator(more.rows.end()));
+                if (!more.folder.empty()) waiting.folder = std::move(more.folder);
+            });
+        if (ask) {
+            QMetaObject::invokeMethod(
+                window_, [w = window_] { w->deliverFiles(); }, Qt::QueuedConnection);
+        }
     }
 
   private:
     MainWindow* window_;
     AppLog& log_;
-    QStatusBar* status_;
-    std::vector<IndexFileRow> batch_;
-    std::string folder_;
+    Mailbox<FilesDelivery>& mailbox_;
+    FilesDelivery batch_;
     Clock::time_point last_ = Clock::now();
 };
+
+ReportList::ReportList(QWidget* parent) : QTableView(parent) {
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+}
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
@@ -213,17 +232,9 @@ void MainWindow::buildWidgets() {
     filesModel_ = new FilesModel(this);
     contentsModel_ = new ContentsModel(this);
     auto makeList = [&](const char* name, QAbstractItemModel* model) {
-        auto* v = new QTreeView(central);
+        auto* v = new ReportList(central);
         v->setObjectName(name);
         v->setModel(model);
-        v->setRootIsDecorated(false);
-        v->setUniformRowHeights(true);
-        v->setItemsExpandable(false);
-        v->setAllColumnsShowFocus(true);
-        v->setSelectionMode(QAbstractItemView::SingleSelection);
-        v->setSelectionBehavior(QAbstractItemView::SelectRows);
-        v->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        v->header()->setStretchLastSection(false);
         v->viewport()->setMouseTracking(true);
         v->viewport()->installEventFilter(this);
         return v;
@@ -523,6 +534,17 @@ double MainWindow::filesColumnTwips(int column) const {
     return pixels == toPixels(columnTwips_[column]) ? columnTwips_[column] : toTwips(pixels);
 }
 
+void MainWindow::deliverContents() { contentsModel_->appendRows(contentsMailbox_.take()); }
+
+void MainWindow::deliverFiles() {
+    FilesDelivery delivery = filesMailbox_.take();
+    filesModel_->appendRows(std::move(delivery.rows));
+    if (!delivery.folder.empty()) {
+        statusBar()->showMessage(QString::fromStdString(Str(texts::kSearching)) +
+                                 PathText(delivery.folder));
+    }
+}
+
 void MainWindow::joinWorker() {
     if (worker_.joinable()) worker_.join();
 }
@@ -564,7 +586,7 @@ void MainWindow::SearchForIndexFiles(const std::string& root) {
     const auto start = Clock::now();
     joinWorker();
     worker_ = std::thread([this, root, start] {
-        FilesBatcher batcher(this, services_.log, statusBar());
+        FilesBatcher batcher(this, services_.log, filesMailbox_);
         SearchFolderTree(root, batcher, stopRequested_);
         batcher.flush();
         const std::string seconds = Seconds(start);
@@ -614,7 +636,7 @@ void MainWindow::ExtractContents(const std::string& path, bool wait) {
     const auto start = Clock::now();
     joinWorker();
     worker_ = std::thread([this, path, start] {
-        ContentsBatcher batcher(this);
+        ContentsBatcher batcher(this, contentsMailbox_);
         const ScanOutcome outcome = ScanFile(path, batcher, &stopRequested_);
         batcher.flush();
         const std::string seconds = Seconds(start);
@@ -669,7 +691,7 @@ void MainWindow::finishExtraction(bool ok, const std::string& errorReport, doubl
 
 // ------------------------------------------------------------ lists, menu
 
-int MainWindow::selectedRow(QTreeView* view) const {
+int MainWindow::selectedRow(ReportList* view) const {
     const auto rows = view->selectionModel()->selectedRows();
     if (!rows.isEmpty()) return rows.first().row();
     const QModelIndex current = view->currentIndex();
@@ -688,7 +710,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool contents = watched == lvwContents_->viewport();
     if ((files || contents) && event->type() == QEvent::MouseButtonPress) {
         auto* me = static_cast<QMouseEvent*>(event);
-        QTreeView* view = files ? lvwFiles_ : lvwContents_;
+        ReportList* view = files ? lvwFiles_ : lvwContents_;
         // A disabled list takes no clicks and opens no menu.
         if (!view->isEnabled()) return true;
         const bool rightOnly = me->button() == Qt::RightButton && me->buttons() == Qt::RightButton;

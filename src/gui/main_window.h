@@ -3,21 +3,25 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
+#include <QTableView>
 #include <atomic>
 #include <map>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "core/extract/contents_rows.h"
+#include "core/search/index_file_row.h"
 #include "core/ui/layout.h"
 #include "core/ui/menu_state.h"
+#include "gui/mailbox.h"
 #include "platform/toolkit.h"
 
 class QAction;
 class QFrame;
 class QLineEdit;
 class QMenu;
-class QTreeView;
 
 namespace tessaly {
 
@@ -35,6 +39,16 @@ class MenuPopper {
     virtual void popup(QMenu& menu, const QPoint& globalPos) = 0;
 };
 
+// A report-style list: rows of uniform height with column headers. Built on
+// a table view, which keeps no per-row layout, so a million rows cost no more
+// to append than a hundred.
+class ReportList final : public QTableView {
+    Q_OBJECT
+  public:
+    explicit ReportList(QWidget* parent = nullptr);
+    QHeaderView* header() const { return horizontalHeader(); }
+};
+
 // A label that acts as a button or a tab: it reports a left click.
 class ClickLabel final : public QLabel {
     Q_OBJECT
@@ -47,6 +61,12 @@ class ClickLabel final : public QLabel {
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// What a running walk has found since the list last took its rows.
+struct FilesDelivery {
+    std::vector<IndexFileRow> rows;
+    std::string folder;  // the folder being walked, for the status line
 };
 
 struct MainWindowServices {
@@ -84,6 +104,10 @@ class MainWindow final : public QMainWindow {
     ContentsModel& contentsModel() { return *contentsModel_; }
     QAction* menuAction(MenuItem item) const;
     QMenu* contextMenu() const { return mnuMain_; }
+
+    // Hand the rows a worker has found to the lists (user-interface thread).
+    void deliverContents();
+    void deliverFiles();
 
     // Event handlers, public so that tests can drive them as a user would.
     void lblSearch_Click();
@@ -128,7 +152,7 @@ class MainWindow final : public QMainWindow {
     void showTab(bool files, std::string_view tag);
     void applyMenuStates(std::span<const MenuItemState> states);
     void popupAt(const QPoint& globalPos);
-    int selectedRow(QTreeView* view) const;
+    int selectedRow(ReportList* view) const;
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
     double dpi() const;
@@ -150,13 +174,15 @@ class MainWindow final : public QMainWindow {
     bool inLayout_ = false;
 
     std::thread worker_;
+    Mailbox<ContentsRows> contentsMailbox_;
+    Mailbox<FilesDelivery> filesMailbox_;
 
     QFrame* shFiles_ = nullptr;
     QFrame* shContent_ = nullptr;
     ClickLabel* lblFiles_ = nullptr;
     ClickLabel* lblContent_ = nullptr;
-    QTreeView* lvwFiles_ = nullptr;
-    QTreeView* lvwContents_ = nullptr;
+    ReportList* lvwFiles_ = nullptr;
+    ReportList* lvwContents_ = nullptr;
     QLabel* lblSearchIn_ = nullptr;
     QLineEdit* txtSearchIn_ = nullptr;
     ClickLabel* lblBrowse_ = nullptr;

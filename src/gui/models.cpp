@@ -64,11 +64,11 @@ QVariant ContentsModel::headerData(int section, Qt::Orientation orientation, int
     return QStringLiteral("File contents");
 }
 
-void ContentsModel::appendRows(const ContentsRows& batch) {
+void ContentsModel::appendRows(ContentsRows&& batch) {
     if (batch.empty()) return;
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
-    rows_.appendAll(batch);
+    rows_.appendAll(std::move(batch));
     endInsertRows();
 }
 

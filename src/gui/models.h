@@ -41,7 +41,7 @@ class ContentsModel final : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void appendRows(const ContentsRows& batch);
+    void appendRows(ContentsRows&& batch);
     void clear();
     const ContentsRows& rows() const { return rows_; }
 

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
-#include <QTreeView>
 #include <cmath>
 #include <string>
 
@@ -98,11 +97,11 @@ void TestLayoutHelpAbout::opensAtTheDesignGeometry() {
     ShowWindow(h);
     MainWindow& w = h.window();
     QVERIFY(h.toolkit.prompts.empty());
-    auto* files = Child<QTreeView>(w, "lvwFiles");
+    auto* files = Child<ReportList>(w, "lvwFiles");
     // The outer size of a design-size window makes the bottom row land where
     // it was drawn: field 7210 wide, buttons at 8380 and 8880, top 4560.
     QCOMPARE(files->geometry(), PxRect(w, 120, 480, 9855, 3960));
-    QCOMPARE(Child<QTreeView>(w, "lvwContents")->geometry(), PxRect(w, 120, 480, 9855, 3960));
+    QCOMPARE(Child<ReportList>(w, "lvwContents")->geometry(), PxRect(w, 120, 480, 9855, 3960));
     QCOMPARE(Child<QLabel>(w, "lblSearchIn")->geometry(), PxRect(w, 120, 4610, 975, 255));
     QCOMPARE(Child<QLineEdit>(w, "txtSearchIn")->geometry(), PxRect(w, 1095, 4560, 7210, 285));
     QCOMPARE(Child<QLabel>(w, "lblBrowse")->geometry(), PxRect(w, 8380, 4560, 375, 285));
@@ -143,7 +142,7 @@ void TestLayoutHelpAbout::sizeChangesLayTheControlsOut() {
     Harness h;
     ShowWindow(h);
     MainWindow& w = h.window();
-    auto* files = Child<QTreeView>(w, "lvwFiles");
+    auto* files = Child<ReportList>(w, "lvwFiles");
     // A column the user widened goes back to its layout width at the next pass.
     files->header()->resizeSection(0, 40);
 
@@ -170,7 +169,7 @@ void TestLayoutHelpAbout::sizeChangesLayTheControlsOut() {
     const double list = laidWidth - 380;
     const double field = list - 2645;
     QCOMPARE(files->geometry(), PxRect(w, 120, 480, list, laidHeight - 2000));
-    QCOMPARE(Child<QTreeView>(w, "lvwContents")->geometry(),
+    QCOMPARE(Child<ReportList>(w, "lvwContents")->geometry(),
              PxRect(w, 120, 480, list, laidHeight - 2000));
     QCOMPARE(Child<QLabel>(w, "lblSearchIn")->geometry().top(), Px(w, laidHeight - 1350));
     QCOMPARE(Child<QLineEdit>(w, "txtSearchIn")->geometry(),
@@ -180,7 +179,7 @@ void TestLayoutHelpAbout::sizeChangesLayTheControlsOut() {
     QCOMPARE(Child<QLabel>(w, "lblSearch")->geometry().topLeft(),
              QPoint(Px(w, 120 + field + 1550), Px(w, laidHeight - 1400)));
     QCOMPARE(files->header()->sectionSize(0), Px(w, list - 1050));
-    QCOMPARE(Child<QTreeView>(w, "lvwContents")->header()->sectionSize(0), Px(w, list - 100));
+    QCOMPARE(Child<ReportList>(w, "lvwContents")->header()->sectionSize(0), Px(w, list - 100));
     // The tabs never move.
     QCOMPARE(Child<QLabel>(w, "lblFiles")->geometry(), PxRect(w, 240, 160, 1575, 375));
 }
@@ -189,12 +188,12 @@ void TestLayoutHelpAbout::nothingIsDoneWhileMinimised() {
     Harness h;
     ShowWindow(h);
     MainWindow& w = h.window();
-    const QRect list = Child<QTreeView>(w, "lvwFiles")->geometry();
+    const QRect list = Child<ReportList>(w, "lvwFiles")->geometry();
     w.showMinimized();
     QCoreApplication::processEvents();
     ResizeOuter(w, 3000, 2000);
     QVERIFY(h.toolkit.prompts.empty());
-    QCOMPARE(Child<QTreeView>(w, "lvwFiles")->geometry(), list);
+    QCOMPARE(Child<ReportList>(w, "lvwFiles")->geometry(), list);
 }
 
 void TestLayoutHelpAbout::buttonsAndTabsShowHandCursorAndRoundedShapes() {
@@ -220,7 +219,7 @@ void TestLayoutHelpAbout::hoverColours() {
     auto* shFiles = Child<QFrame>(w, "shFiles");
     auto* shContent = Child<QFrame>(w, "shContent");
     auto* field = Child<QLineEdit>(w, "txtSearchIn");
-    auto* list = Child<QTreeView>(w, "lvwFiles")->viewport();
+    auto* list = Child<ReportList>(w, "lvwFiles")->viewport();
     const auto dark = [](QWidget* b) { return Background(b) == kBlack && Text(b) == kWhite; };
     const auto plain = [](QWidget* b) { return Background(b) == kWhite && Text(b) == kBlack; };
 

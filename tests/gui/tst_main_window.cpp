@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeView>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -143,10 +142,10 @@ void TestMainWindow::startUpExtractsBeforeTheWindowShows() {
     QCOMPARE(h.window().currentView(), 2);
     QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("<< Back"));
     QVERIFY(Child<QLabel>(h.window(), "lblSearch")->isEnabled());
-    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
-    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
-    QVERIFY(!Child<QTreeView>(h.window(), "lvwContents")->isHidden());
-    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->header()->isHidden());
+    QVERIFY(!Child<ReportList>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<ReportList>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(!Child<ReportList>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<ReportList>(h.window(), "lvwContents")->header()->isHidden());
     QVERIFY(!Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
     QVERIFY(!Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
     QCOMPARE(h.window()
@@ -175,8 +174,8 @@ void TestMainWindow::extractionThatFindsNothing() {
     h.window().startUp(h.dir.file("index.dat"));
     QCOMPARE(h.toolkit.prompts.back().text, std::string("No contents found"));
     QCOMPARE(h.window().currentView(), 1);
-    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
-    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<ReportList>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<ReportList>(h.window(), "lvwContents")->isHidden());
     QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
     QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
     QVERIFY(Contains(h.logLines(), "Contents found: 0"));
@@ -194,11 +193,11 @@ void TestMainWindow::extractionThatFailsRestoresTheWindow() {
     QVERIFY(report.text.rfind("Error: ", 0) == 0);
     QVERIFY(Contains(h.logLines(), report.text));
     QCOMPARE(h.window().currentView(), 1);
-    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<ReportList>(h.window(), "lvwFiles")->isEnabled());
     QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
     QVERIFY(Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
     QVERIFY(Child<QLabel>(h.window(), "lblSearch")->isEnabled());
-    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<ReportList>(h.window(), "lvwContents")->isHidden());
     QVERIFY(h.window().statusBar()->currentMessage().isEmpty());
 }
 
@@ -206,7 +205,7 @@ void TestMainWindow::firstRunLoadsDefaultsAndCloseWritesSixKeys() {
     Harness h;
     h.window().startUp("");
     QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), QStringLiteral("/"));
-    auto* files = Child<QTreeView>(h.window(), "lvwFiles");
+    auto* files = Child<ReportList>(h.window(), "lvwFiles");
     QCOMPARE(files->header()->sectionSize(1), 67);  // 1000 twips
     h.window().close();
     const std::string ini = h.settingsText();
@@ -231,7 +230,7 @@ void TestMainWindow::loadRestoresStoredValues() {
     h.window().startUp("");
     QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), QStringLiteral("/srv/images"));
     QCOMPARE(h.window().pos(), QPoint(150, 100));
-    auto* files = Child<QTreeView>(h.window(), "lvwFiles");
+    auto* files = Child<ReportList>(h.window(), "lvwFiles");
     QCOMPARE(files->header()->sectionSize(0), 200);
     QCOMPARE(files->header()->sectionSize(1), 100);
     const auto lines = h.logLines();
@@ -247,7 +246,7 @@ void TestMainWindow::loadFallsBackOnGarbageAndOffScreenPositions() {
     h.window().startUp("");
     QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), QStringLiteral("/"));
     QVERIFY(Contains(h.logLines(), "Invalid search path, resetting to default"));
-    QCOMPARE(Child<QTreeView>(h.window(), "lvwFiles")->header()->sectionSize(1), 67);
+    QCOMPARE(Child<ReportList>(h.window(), "lvwFiles")->header()->sectionSize(1), 67);
     // Off every screen: centred instead.
     QVERIFY(h.window().pos().y() >= 0);
     QVERIFY(h.window().pos().x() >= 0);
@@ -276,7 +275,7 @@ void TestMainWindow::searchListsFilesAndLogsEachOne() {
     QCOMPARE(files.row(1 - a).sizeText, std::string("1.50"));
     QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
     QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
-    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<ReportList>(h.window(), "lvwFiles")->isEnabled());
     QVERIFY(h.window().statusBar()->currentMessage().isEmpty());
 
     const auto lines = h.logLines();
@@ -343,9 +342,9 @@ void TestMainWindow::backReturnsToAWorkingFilesList() {
     h.window().lblSearch_Click();
     QCOMPARE(h.window().currentView(), 1);
     QCOMPARE(h.window().contentsModel().rowCount(), 0);
-    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
-    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
-    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<ReportList>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(!Child<ReportList>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(Child<ReportList>(h.window(), "lvwContents")->isHidden());
     QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
     QVERIFY(Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
     QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
@@ -368,7 +367,7 @@ void TestMainWindow::filesListPopupStates() {
     h.window().startUp("");
     h.window().show();
     SearchInto(h, "t");
-    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QCOMPARE(h.toolkit.popups.size(), std::size_t{1});
     const MenuSnapshot& m = h.toolkit.popups[0];
     for (const char* off :
@@ -390,7 +389,7 @@ void TestMainWindow::contentsListPopupStates() {
     h.toolkit.answers = {MsgAnswer::Ok};
     h.window().startUp(h.dir.file("index.dat"));
     h.window().show();
-    PressOnList(Child<QTreeView>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 0);
+    PressOnList(Child<ReportList>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 0);
     QCOMPARE(h.toolkit.popups.size(), std::size_t{1});
     const MenuSnapshot& m = h.toolkit.popups[0];
     QVERIFY(!m.at("mnuView").enabled);
@@ -408,7 +407,7 @@ void TestMainWindow::popupOnlyForRightButtonOnRows() {
     Harness h;
     h.window().startUp("");
     h.window().show();
-    auto* files = Child<QTreeView>(h.window(), "lvwFiles");
+    auto* files = Child<ReportList>(h.window(), "lvwFiles");
     PressOnList(files, Qt::RightButton, Qt::RightButton, 0);  // empty list
     h.dir.write("t/index.dat", "x");
     SearchInto(h, "t");
@@ -429,7 +428,7 @@ void TestMainWindow::viewFileContentsCancelLeavesControlsEnabled() {
     SearchInto(h, "t");
     h.toolkit.answers = {MsgAnswer::Cancel};
     h.toolkit.choose = "mnuView";
-    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
     QVERIFY(Child<QLabel>(h.window(), "lblSearch")->isEnabled());
     QVERIFY(Child<QLabel>(h.window(), "lblBrowse")->isEnabled());
@@ -438,7 +437,7 @@ void TestMainWindow::viewFileContentsCancelLeavesControlsEnabled() {
     // OK extracts the selected file.
     h.toolkit.answers = {MsgAnswer::Ok};
     h.toolkit.choose = "mnuView";
-    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QVERIFY(h.waitIdle());
     QCOMPARE(h.window().contentsModel().rowCount(), 4);
     QCOMPARE(h.window().contentsFile(), h.dir.file("t/index.dat"));
@@ -451,15 +450,15 @@ void TestMainWindow::tabsSwapListsOnly() {
     h.toolkit.answers = {MsgAnswer::Ok};
     h.window().startUp(h.dir.file("index.dat"));
     h.window().lblFiles_Click();
-    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
-    QVERIFY(!Child<QTreeView>(h.window(), "lvwFiles")->isEnabled());
-    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(!Child<ReportList>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(!Child<ReportList>(h.window(), "lvwFiles")->isEnabled());
+    QVERIFY(Child<ReportList>(h.window(), "lvwContents")->isHidden());
     QCOMPARE(h.window().windowTitle(), QStringLiteral("Tessaly [ Files ]"));
     QCOMPARE(h.window().currentView(), 2);
     QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("<< Back"));
     h.window().lblContent_Click();
-    QVERIFY(Child<QTreeView>(h.window(), "lvwFiles")->isHidden());
-    QVERIFY(!Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<ReportList>(h.window(), "lvwFiles")->isHidden());
+    QVERIFY(!Child<ReportList>(h.window(), "lvwContents")->isHidden());
     QCOMPARE(h.window().windowTitle(), QStringLiteral("Tessaly [ Contents ]"));
 }
 
@@ -470,7 +469,7 @@ void TestMainWindow::contentsTabWithNothingToShow() {
     QCOMPARE(h.toolkit.prompts.size(), std::size_t{1});
     QCOMPARE(h.toolkit.prompts[0].text, std::string("There's nothing to show you ..."));
     QCOMPARE(h.window().windowTitle(), QStringLiteral("Tessaly"));
-    QVERIFY(Child<QTreeView>(h.window(), "lvwContents")->isHidden());
+    QVERIFY(Child<ReportList>(h.window(), "lvwContents")->isHidden());
 }
 
 void TestMainWindow::browsePicksFolder() {
@@ -495,17 +494,17 @@ void TestMainWindow::copyAndLaunchUseTheSelectedRow() {
     h.window().show();
     SearchInto(h, "t");
     h.toolkit.choose = "mnuCopy";
-    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QCOMPARE(h.toolkit.clipboard.back(), h.dir.file("t/index.dat") + "\t0.70 KB");
     h.window().mnuOpen_Click();  // files view: nothing, no question
     QVERIFY(h.toolkit.prompts.empty());
 
     h.toolkit.answers = {MsgAnswer::Ok};
     h.toolkit.choose = "mnuView";
-    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QVERIFY(h.waitIdle());
     h.toolkit.choose = "mnuCopy";
-    PressOnList(Child<QTreeView>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 1);
+    PressOnList(Child<ReportList>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 1);
     QCOMPARE(h.toolkit.clipboard.back(), std::string("Visited: bob@http://b.example/two"));
 
     h.toolkit.answers = {MsgAnswer::No};
@@ -526,7 +525,7 @@ void TestMainWindow::serviceCommandsOpenTheirAddresses() {
     h.toolkit.answers = {MsgAnswer::Ok};
     h.window().startUp(h.dir.file("index.dat"));
     h.window().show();
-    PressOnList(Child<QTreeView>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 3);
+    PressOnList(Child<ReportList>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 3);
     h.window().mnuUrlCommand_Click(UrlCommand::SafeWeb);
     QCOMPARE(h.shell.opened.size(), std::size_t{1});
     QVERIFY(h.shell.opened[0].size() > 9 &&
@@ -547,7 +546,7 @@ void TestMainWindow::propertiesForTheSelectedFile() {
     QVERIFY(h.shell.properties.empty());
     SearchInto(h, "t");
     h.toolkit.choose = "mnuProperties";
-    PressOnList(Child<QTreeView>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QCOMPARE(h.shell.properties.size(), std::size_t{1});
     QCOMPARE(h.shell.properties[0], h.dir.file("t/index.dat"));
 }

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTest>
-#include <QTreeView>
 #include <fstream>
 #include <sstream>
 
@@ -112,7 +111,7 @@ bool Harness::waitIdle(int timeoutMs) {
 }
 
 void PressOnList(QWidget* list, Qt::MouseButton button, Qt::MouseButtons buttons, int row) {
-    auto* view = qobject_cast<QTreeView*>(list);
+    auto* view = qobject_cast<ReportList*>(list);
     QPoint pos(5, 5);
     if (view && row >= 0 && row < view->model()->rowCount()) {
         pos = view->visualRect(view->model()->index(row, 0)).center();
