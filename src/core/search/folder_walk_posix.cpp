@@ -134,6 +134,11 @@ class FolderWalk {
         int fd;                  // -1 once closed to stay within kKeptHandles
         std::string subfolders;  // names in read order, each ended by a NUL
         std::size_t next = 0;    // offset of the next name in subfolders
+        // Which folder it is, taken when its handle is closed: a handle found
+        // again by climbing ".." must be this folder, not wherever a folder
+        // below it was moved to meanwhile.
+        dev_t device = 0;
+        ino_t inode = 0;
     };
 
     // The folder handle given up last, kept for climbing back up to an ancestor whose
@@ -178,8 +183,15 @@ class FolderWalk {
             return true;
         }
         frames_.push_back(std::move(frame));
-        if (frames_.size() > kKeptHandles)
-            CloseHandle(frames_[frames_.size() - 1 - kKeptHandles].fd);
+        if (frames_.size() > kKeptHandles) {
+            Frame& far = frames_[frames_.size() - 1 - kKeptHandles];
+            struct stat info {};
+            if (far.fd >= 0 && ::fstat(far.fd, &info) == 0) {
+                far.device = info.st_dev;
+                far.inode = info.st_ino;
+            }
+            CloseHandle(far.fd);
+        }
         return true;
     }
 
@@ -230,8 +242,15 @@ class FolderWalk {
         }
         if (released_.fd >= 0 && released_.depth > top.depth &&
             released_.depth - top.depth <= downSteps) {
-            top.fd = Climb(released_.fd, released_.depth - top.depth);
-            return top.fd;
+            const int climbed = Climb(released_.fd, released_.depth - top.depth);
+            struct stat info {};
+            if (climbed >= 0 && ::fstat(climbed, &info) == 0 && info.st_dev == top.device &&
+                info.st_ino == top.inode) {
+                top.fd = climbed;
+                return top.fd;
+            }
+            // A folder on the way was moved: ".." led elsewhere. Go by name instead.
+            if (climbed >= 0) ::close(climbed);
         }
 
         bool ownsFd = false;
