@@ -5,12 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "core/actions/result_writer.h"
+#include "core/extract/scanner.h"
+#include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "core/settings/settings_store.h"
 #include "platform/files.h"
@@ -114,6 +118,57 @@ TEST(Faults, UnwritableFoldersAsAnUnprivilegedUser) {
     EXPECT_EQ(end.exitCode, 0);
     EXPECT_EQ(dir.read("bin/results.txt"), kOldResults);
     EXPECT_FALSE(fs::exists(dir.file("bin/Tessaly.ini")));
+}
+
+// The window's worker: the walk and the scan run on a thread of their own and
+// another thread raises the stop flag while they are busy. (Run under
+// ThreadSanitizer by make test.)
+class PausingSink final : public WalkSink, public RowSink {
+  public:
+    explicit PausingSink(const std::atomic<bool>& stop) : stop_(stop) {}
+    void fileFound(const FoundFile&) override { Pause(); }
+    void row(std::uint64_t, std::string_view) override { Pause(); }
+    std::atomic<bool> started{false};
+    int calls = 0;
+
+  private:
+    // The first call tells the other thread and waits for its stop.
+    void Pause() {
+        if (++calls > 1) return;
+        started = true;
+        while (!stop_.load()) std::this_thread::yield();
+    }
+    const std::atomic<bool>& stop_;
+};
+
+TEST(Faults, StopFromAnotherThreadEndsAWalkAndAScan) {
+    TempDir dir;
+    for (int i = 0; i < 200; ++i) dir.write("tree/d" + std::to_string(i) + "/index.dat", "");
+    std::string urls;
+    while (urls.size() < (1u << 20)) urls += "xx http://host.example/page\0";
+    dir.write("index.dat", urls);
+
+    for (const bool walk : {true, false}) {
+        std::atomic<bool> stop{false};
+        PausingSink sink(stop);
+        ScanOutcome outcome;
+        std::thread worker([&] {
+            if (walk) {
+                SearchFolderTree(dir.file("tree"), sink, stop);
+            } else {
+                outcome = ScanFile(dir.file("index.dat"), sink, &stop, 4096);
+            }
+        });
+        while (!sink.started.load()) std::this_thread::yield();
+        stop = true;
+        worker.join();
+        if (walk) {
+            EXPECT_EQ(sink.calls, 1);  // the stop is tested before every entry
+        } else {
+            EXPECT_TRUE(outcome.stopped);
+            EXPECT_LE(sink.calls, 4096 / 10);  // within the block in hand
+        }
+    }
 }
 
 }  // namespace
