@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# run_all.sh BUILD_DIR: every benchmark of the project in one go: the scan
+# against ripgrep, the folder walk against GNU find, and the window taking
+# 1.5 million rows. Inputs are generated into bench/out/ (not committed).
+set -euo pipefail
+build=${1:?usage: run_all.sh BUILD_DIR}
+here=$(cd "$(dirname "$0")" && pwd)
+
+echo "== scan: tessaly-cli extract --count against ripgrep =="
+"$here/bench_scan.sh" "$build"
+echo
+echo "== walk: tessaly-cli find against GNU find =="
+"$here/bench_find.sh" "$build"
+echo
+echo "== window: 1.5 million rows into the contents list =="
+if [[ -x $build/bench/gui_rows ]]; then
+  "$build/bench/gui_rows" 1500000
+else
+  echo "gui_rows is not built (GUI off)"
+fi
