@@ -57,18 +57,18 @@ test-asan: test-deps
 	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
 
-# The walk, the scan, stopping and closing run on worker threads: the core
-# tests and the window's tests under ThreadSanitizer (the 4 GiB scan is left to
-# the plain build).
-TSAN_ENV := TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1
+# The walk, the scan and the stop flag run on worker threads: the core tests,
+# among them a walk and a scan stopped from another thread, under
+# ThreadSanitizer (the 4 GiB scan is left to the plain build). The window's
+# tests are not run here: Qt is not instrumented, so every hand-over through
+# its event queue shows up as a race.
 test-tsan: test-deps
-	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=thread
-	cmake --build $(BUILD_TSAN) -j $(JOBS) --target tessaly_core_tests tst_main_window
-	$(TSAN_ENV) $(BUILD_TSAN)/tests/tessaly_core_tests --gtest_filter=-Scanner.PositionsPastFourGibibytes
-	$(TSAN_ENV) QT_QPA_PLATFORM=offscreen $(BUILD_TSAN)/tests/tst_main_window
+	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=thread -DTESSALY_BUILD_GUI=OFF
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target tessaly_core_tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  $(BUILD_TSAN)/tests/tessaly_core_tests --gtest_filter=-Scanner.PositionsPastFourGibibytes
 
 # Every fuzz target for FUZZ_SECONDS from its seed corpus.
 fuzz-smoke: test-deps
