@@ -109,6 +109,8 @@ void TestFaults::hostileSettingsFileIsKeptAndUpdated_data() {
     const std::string big = TenMegabytes();
     QTest::newRow("garbage") << QByteArray(garbage.data(), static_cast<qsizetype>(garbage.size()));
     QTest::newRow("10 MB") << QByteArray(big.data(), static_cast<qsizetype>(big.size()));
+    QTest::newRow("log in a missing folder")
+        << QByteArray("[Settings]\r\nAppLog=/nonexistent/tessaly/applog.log\r\n");
 }
 
 void TestFaults::hostileSettingsFileIsKeptAndUpdated() {
