@@ -282,42 +282,34 @@ void MainWindow::buildWidgets() {
             [=, this] { greyTab(lblContent_, shContent_); });
 
     for (std::size_t i = 0; i < rects_.size(); ++i) {
-        QWidget* w = nullptr;
-        switch (static_cast<Control>(i)) {
-            case Control::ShFiles:
-                w = shFiles_;
-                break;
-            case Control::LblFiles:
-                w = lblFiles_;
-                break;
-            case Control::ShContent:
-                w = shContent_;
-                break;
-            case Control::LblContent:
-                w = lblContent_;
-                break;
-            case Control::LvwFiles:
-                w = lvwFiles_;
-                break;
-            case Control::LvwContents:
-                w = lvwContents_;
-                break;
-            case Control::LblSearchIn:
-                w = lblSearchIn_;
-                break;
-            case Control::TxtSearchIn:
-                w = txtSearchIn_;
-                break;
-            case Control::LblBrowse:
-                w = lblBrowse_;
-                break;
-            case Control::LblSearch:
-                w = lblSearch_;
-                break;
-            default:
-                break;
-        }
-        if (w) place(w, rects_[i]);
+        if (QWidget* w = widgetFor(static_cast<Control>(i))) place(w, rects_[i]);
+    }
+}
+
+QWidget* MainWindow::widgetFor(Control c) const {
+    switch (c) {
+        case Control::ShFiles:
+            return shFiles_;
+        case Control::LblFiles:
+            return lblFiles_;
+        case Control::ShContent:
+            return shContent_;
+        case Control::LblContent:
+            return lblContent_;
+        case Control::LvwFiles:
+            return lvwFiles_;
+        case Control::LvwContents:
+            return lvwContents_;
+        case Control::LblSearchIn:
+            return lblSearchIn_;
+        case Control::TxtSearchIn:
+            return txtSearchIn_;
+        case Control::LblBrowse:
+            return lblBrowse_;
+        case Control::LblSearch:
+            return lblSearch_;
+        default:
+            return nullptr;  // the status line is the main window's own
     }
 }
 
@@ -951,30 +943,7 @@ void MainWindow::Form_Resize() {
     rects_ = layout.rects;
     for (Control c : {Control::LvwFiles, Control::LvwContents, Control::LblSearchIn,
                       Control::TxtSearchIn, Control::LblBrowse, Control::LblSearch}) {
-        QWidget* w = nullptr;
-        switch (c) {
-            case Control::LvwFiles:
-                w = lvwFiles_;
-                break;
-            case Control::LvwContents:
-                w = lvwContents_;
-                break;
-            case Control::LblSearchIn:
-                w = lblSearchIn_;
-                break;
-            case Control::TxtSearchIn:
-                w = txtSearchIn_;
-                break;
-            case Control::LblBrowse:
-                w = lblBrowse_;
-                break;
-            case Control::LblSearch:
-                w = lblSearch_;
-                break;
-            default:
-                break;
-        }
-        place(w, rects_[static_cast<std::size_t>(c)]);
+        place(widgetFor(c), rects_[static_cast<std::size_t>(c)]);
     }
     setFilesColumn(0, layout.columns.location);
     lvwContents_->header()->resizeSection(0, toPixels(layout.columns.fileContents));

@@ -156,6 +156,7 @@ class MainWindow final : public QMainWindow {
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
     double dpi() const;
+    QWidget* widgetFor(Control c) const;
     double outerWidth() const;
     double outerHeight() const;
     void resizeOuter(double outerWidthTwips, double outerHeightTwips);
