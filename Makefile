@@ -17,6 +17,8 @@ SAMPLE     := $(BUILD)/sample/index.dat
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core
 TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev
+# The benchmarks measure against ripgrep and GNU find.
+BENCH_PACKAGES := ripgrep hyperfine time findutils
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -80,6 +82,7 @@ fuzz-smoke: test-deps
 test: test-fast test-asan test-tsan fuzz-smoke
 
 bench: build
+	@$(MAKE) --no-print-directory install-packages WANT="$(BENCH_PACKAGES)"
 	bench/run_all.sh $(BUILD)
 
 clean:
