@@ -21,18 +21,21 @@
 namespace {
 
 class QuietToolkit final : public tessaly::Toolkit, public tessaly::MenuPopper {
-public:
-    tessaly::MsgAnswer messageBox(const std::string&, tessaly::MsgIcon, tessaly::MsgButtons) override {
+  public:
+    tessaly::MsgAnswer messageBox(const std::string&, tessaly::MsgIcon,
+                                  tessaly::MsgButtons) override {
         return tessaly::MsgAnswer::Ok;
     }
-    std::string saveFileName(const std::string&, const std::string&, const std::string&) override { return {}; }
+    std::string saveFileName(const std::string&, const std::string&, const std::string&) override {
+        return {};
+    }
     std::string pickFolder(const std::string&) override { return {}; }
     void setClipboardText(const std::string&) override {}
     void popup(QMenu&, const QPoint&) override {}
 };
 
 class NoShell final : public tessaly::Shell {
-public:
+  public:
     void open(const std::string&) override {}
     void showProperties(const std::string&) override {}
 };
@@ -49,7 +52,8 @@ int main(int argc, char** argv) {
         std::ofstream out(dir.file("index.dat"), std::ios::binary);
         std::string entry(150, '\0');
         for (long i = 0; i < rows; ++i) {
-            const std::string url = "http://host" + std::to_string(i % 9973) + ".example/p/" + std::to_string(i);
+            const std::string url =
+                "http://host" + std::to_string(i % 9973) + ".example/p/" + std::to_string(i);
             std::fill(entry.begin(), entry.end(), '\0');
             entry.replace(0, url.size(), url);
             out.write(entry.data(), static_cast<std::streamsize>(entry.size()));
@@ -71,8 +75,10 @@ int main(int argc, char** argv) {
     ticker.setInterval(5);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const qint64 gap = sinceTick.restart();
-        if (gap > 200) std::printf("  stall of %lld ms at %.2f s, %d rows\n", static_cast<long long>(gap),
-                                   static_cast<double>(total.elapsed()) / 1000.0, window.contentsModel().rowCount());
+        if (gap > 200)
+            std::printf("  stall of %lld ms at %.2f s, %d rows\n", static_cast<long long>(gap),
+                        static_cast<double>(total.elapsed()) / 1000.0,
+                        window.contentsModel().rowCount());
         worstGap = std::max(worstGap, gap);
     });
 

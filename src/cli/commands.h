@@ -10,7 +10,7 @@ namespace tessaly::cli {
 // name. The result is the process exit code.
 struct Command {
     std::string_view name;
-    std::string_view usage;    // one line, shown by --help
+    std::string_view usage;  // one line, shown by --help
     int (*run)(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 };
 
