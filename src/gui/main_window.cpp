@@ -44,7 +44,8 @@ constexpr std::size_t kFilesBatchRows = 512;
 
 std::string Str(std::string_view s) { return std::string(s); }
 
-// Elapsed seconds as the log shows them: single precision, two decimals.
+// Elapsed seconds as the log shows them: single precision, two decimals, in
+// the user's number format.
 std::string Seconds(Clock::time_point start) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     const float seconds = static_cast<float>(ms.count()) / 1000.0f;
@@ -583,17 +584,15 @@ void MainWindow::SearchForIndexFiles(const std::string& root) {
         batcher.flush();
         const std::string seconds = Seconds(start);
         QMetaObject::invokeMethod(
-            this, [this, seconds] { finishSearch(std::stod(seconds)); }, Qt::QueuedConnection);
+            this, [this, seconds] { finishSearch(seconds); }, Qt::QueuedConnection);
     });
 }
 
-void MainWindow::finishSearch(double seconds) {
+void MainWindow::finishSearch(const std::string& seconds) {
     joinWorker();
     if (closing_) return;
     auto& log = services_.log;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f", seconds);
-    log.write("Search Completed in: " + std::string(buf) + "  seconds");
+    log.write("Search Completed in: " + seconds + "  seconds");
     log.write("Checking items found ...");
     if (filesModel_->rowCount() == 0) {
         log.write("No items found, cannot enabled View File Contents option");
@@ -635,7 +634,7 @@ void MainWindow::ExtractContents(const std::string& path, bool wait) {
         const bool ok = outcome.ok;
         const std::string report = ok ? std::string() : outcome.error.ReportText();
         QMetaObject::invokeMethod(
-            this, [this, ok, report, seconds] { finishExtraction(ok, report, std::stod(seconds)); },
+            this, [this, ok, report, seconds] { finishExtraction(ok, report, seconds); },
             Qt::QueuedConnection);
     });
     if (wait) {
@@ -645,7 +644,8 @@ void MainWindow::ExtractContents(const std::string& path, bool wait) {
     }
 }
 
-void MainWindow::finishExtraction(bool ok, const std::string& errorReport, double seconds) {
+void MainWindow::finishExtraction(bool ok, const std::string& errorReport,
+                                  const std::string& seconds) {
     joinWorker();
     if (closing_) return;
     auto& log = services_.log;
@@ -657,9 +657,7 @@ void MainWindow::finishExtraction(bool ok, const std::string& errorReport, doubl
         log.write(errorReport);
     } else {
         log.write("Contents found: " + std::to_string(n));
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.2f", seconds);
-        log.write("Scan completed in: " + std::string(buf) + "  seconds");
+        log.write("Scan completed in: " + seconds + "  seconds");
     }
     if (n == 0) {
         lvwContents_->setVisible(false);

@@ -146,8 +146,8 @@ class MainWindow final : public QMainWindow {
     void Form_Load();
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
-    void finishSearch(double seconds);
-    void finishExtraction(bool ok, const std::string& errorReport, double seconds);
+    void finishSearch(const std::string& seconds);
+    void finishExtraction(bool ok, const std::string& errorReport, const std::string& seconds);
     void joinWorker();
     void showTab(bool files, std::string_view tag);
     void applyMenuStates(std::span<const MenuItemState> states);
