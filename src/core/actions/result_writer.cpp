@@ -12,7 +12,7 @@
 #include <streambuf>
 
 #include "core/actions/addresses.h"
-#include "core/actions/ascii_case.h"
+#include "core/app/ascii_case.h"
 #include "core/app/identity.h"
 
 namespace tessaly {

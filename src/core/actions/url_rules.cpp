@@ -4,7 +4,7 @@
 #include <array>
 
 #include "core/actions/addresses.h"
-#include "core/actions/ascii_case.h"
+#include "core/app/ascii_case.h"
 #include "core/extract/contents_rows.h"
 
 namespace tessaly {

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/app/ascii_case.h"
 #include "core/app/identity.h"
 #include "core/extract/prefilter.h"
 
@@ -29,16 +30,12 @@ constexpr std::size_t kMaxBlockSize = std::size_t{64} << 20;
 constexpr std::size_t kLastReadLength = kContentPrefixes.back().size();
 constexpr std::size_t kHostPrefix = kContentPrefixes.size() - 1;
 
-constexpr unsigned char ToLowerAscii(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 // For every byte, the prefixes (bit k for kContentPrefixes[k]) that may begin with it.
 constexpr std::array<std::uint32_t, 256> kPrefixesByFirstByte = [] {
     std::array<std::uint32_t, 256> t{};
     for (unsigned b = 0; b < 256; ++b) {
         for (std::size_t k = 0; k < kContentPrefixes.size(); ++k) {
-            if (ToLowerAscii(static_cast<unsigned char>(b)) ==
+            if (LowerAscii(static_cast<unsigned char>(b)) ==
                 static_cast<unsigned char>(kContentPrefixes[k][0])) {
                 t[b] |= std::uint32_t{1} << k;
             }
@@ -55,7 +52,7 @@ int MatchAt(const unsigned char* p, std::size_t avail) {
         const std::string_view prefix = kContentPrefixes[static_cast<std::size_t>(k)];
         if (prefix.size() > avail) continue;
         std::size_t i = 1;
-        while (i < prefix.size() && ToLowerAscii(p[i]) == static_cast<unsigned char>(prefix[i])) {
+        while (i < prefix.size() && LowerAscii(p[i]) == static_cast<unsigned char>(prefix[i])) {
             ++i;
         }
         if (i == prefix.size()) return k;

@@ -1,24 +1,15 @@
 #include "core/search/index_search.h"
 
+#include "core/app/ascii_case.h"
 #include "core/app/identity.h"
 
 namespace tessaly {
-
-namespace {
-
-constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-}  // namespace
 
 bool QualifiesAsIndexFile(std::string_view name) {
     constexpr std::string_view kSought = "index.dat";
     if (!name.ends_with(".dat")) return false;
     for (std::size_t start = 0; start + kSought.size() <= name.size(); ++start) {
-        std::size_t matched = 0;
-        while (matched < kSought.size() && AsciiLower(name[start + matched]) == kSought[matched]) {
-            ++matched;
-        }
-        if (matched == kSought.size()) return true;
+        if (EqualNoCase(name.substr(start, kSought.size()), kSought)) return true;
     }
     return false;
 }

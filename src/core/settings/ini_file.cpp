@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "core/actions/result_writer.h"
+#include "core/app/ascii_case.h"
 
 namespace tessaly::ini {
 namespace {
@@ -55,15 +56,7 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualNoCase(a, b); }
 
 // Where the lines of the file start: after a UTF-8 byte-order mark, if any.
 std::size_t ContentStart(std::string_view text) {

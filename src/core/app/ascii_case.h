@@ -5,10 +5,15 @@
 
 namespace tessaly {
 
-// Letter case as the address and file-name tests ignore it: ASCII letters
+// Letter case as the scanner, the settings file, the file-name and the
+// address tests ignore it: ASCII letters
 // only, every other byte compares as itself.
 constexpr char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+constexpr unsigned char LowerAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
 constexpr bool EqualNoCase(char a, char b) { return LowerAscii(a) == LowerAscii(b); }
