@@ -843,10 +843,8 @@ void MainWindow::mnuCopy_Click() {
     if (currentView_ == 1) {
         const int row = selectedRow(lvwFiles_);
         if (row < 0) return;
-        const auto& r = filesModel_->row(row);
         services_.toolkit.setClipboardText(
-            (PathText(r.location) + "\t" + QString::fromStdString(r.sizeText) + " KB")
-                .toStdString());
+            PathText(FilesRowClipboardText(filesModel_->row(row))).toStdString());
     } else if (currentView_ == 2) {
         const int row = selectedRow(lvwContents_);
         if (row < 0) return;
