@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/extract/contents_rows.h"
+#include "core/io/safe_save.h"  // SaveAtomically, which every save and export uses
 #include "core/search/index_file_row.h"
 
 namespace tessaly {
@@ -22,6 +23,8 @@ SaveLayout LayoutForFileName(std::string_view fileName);
 // Contents view, plain layout: every row's bytes whole (NULs and the bytes
 // after the entry included), each followed by CR LF.
 void WritePlainContents(std::ostream& out, const ContentsRows& rows);
+// One row of it: the bytes whole, then CR LF.
+void WritePlainRow(std::ostream& out, std::string_view bytes);
 
 // Files view, plain layout: per row the location, "DOS Path: " + its short
 // form, "Size: " + the size text, and an empty line; every line ends in CR LF.
@@ -36,18 +39,14 @@ void WritePlainFiles(std::ostream& out, std::span<const IndexFileRow> rows,
 void WriteHtml(std::ostream& out, std::string_view contentsFile, std::size_t count,
                const std::function<std::string_view(std::size_t)>& item);
 
+// The same page in three steps, for output written while the rows are still
+// being found: the head (title, heading and the empty line after it), one
+// link per item, and the end. WriteHtml is these three in turn.
+void WriteHtmlHead(std::ostream& out, std::string_view contentsFile);
+void WriteHtmlLink(std::ostream& out, std::string_view item);
+void WriteHtmlEnd(std::ostream& out);
+
 // `text` with & < > " ' written as character references.
 std::string EscapeHtml(std::string_view text);
-
-struct SaveResult {
-    bool ok = true;
-    std::string reason;  // the system's reason when !ok, e.g. "Permission denied"
-};
-
-// Writes through `write` into a new file beside `target`, flushes it to disk
-// and renames it over `target`. On failure `target` is left as it was, the
-// new file is removed and the result carries the system's reason.
-SaveResult SaveAtomically(const std::string& target,
-                          const std::function<void(std::ostream&)>& write);
 
 }  // namespace tessaly
