@@ -815,21 +815,25 @@ void MainWindow::mnuSaveResults_Click() {
     const SaveLayout layout = LayoutForFileName(name);
     const auto& fileRows = filesModel_->rows();
     const auto& entries = contentsModel_->rows();
-    const SaveResult result = SaveAtomically(name, [&](std::ostream& out) {
-        if (layout == SaveLayout::Html) {
-            if (files) {
-                WriteHtml(out, contentsFile_, fileRows.size(),
-                          [&](std::size_t i) { return std::string_view(fileRows[i].location); });
+    const SaveResult result = SaveAtomically(
+        name,
+        [&](std::ostream& out) {
+            if (layout == SaveLayout::Html) {
+                if (files) {
+                    WriteHtml(out, contentsFile_, fileRows.size(), [&](std::size_t i) {
+                        return std::string_view(fileRows[i].location);
+                    });
+                } else {
+                    WriteHtml(out, contentsFile_, entries.size(),
+                              [&](std::size_t i) { return entries.shown(i); });
+                }
+            } else if (files) {
+                WritePlainFiles(out, fileRows, [](const std::string& p) { return GetDosPath(p); });
             } else {
-                WriteHtml(out, contentsFile_, entries.size(),
-                          [&](std::size_t i) { return entries.shown(i); });
+                WritePlainContents(out, entries);
             }
-        } else if (files) {
-            WritePlainFiles(out, fileRows, [](const std::string& p) { return GetDosPath(p); });
-        } else {
-            WritePlainContents(out, entries);
-        }
-    });
+        },
+        {.readFrom = {contentsFile_}});  // never over the file the contents were read from
     if (!result.ok) {
         message(
             "Could not save " + name + "\r\n\r\n" + result.reason + "\r\n\r\nNothing was changed.",

@@ -1,6 +1,8 @@
 // The main window driven as a user would, with fake prompts and shell:
 // start-up, load and close, extraction, the search, the context menu states
 // and the commands on entries.
+#include <unistd.h>
+
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -74,6 +76,7 @@ class TestMainWindow : public QObject {
     void propertiesForTheSelectedFile();
     void saveWritesTheShowingList();
     void saveFailureKeepsOldFile();
+    void saveRefusesTheFileBeingRead();
     void closeDuringWalkStopsIt();
 };
 
@@ -587,6 +590,29 @@ void TestMainWindow::saveFailureKeepsOldFile() {
     QVERIFY(p.icon == MsgIcon::Exclamation);
     QVERIFY(p.text.find(h.dir.file("blocker/out.txt")) != std::string::npos);
     QCOMPARE(h.dir.read("blocker"), std::string("not a folder"));
+}
+
+// Saving over the extracted file, under any name and from either view, is
+// refused with a message box, and the file stays as it was.
+void TestMainWindow::saveRefusesTheFileBeingRead() {
+    Harness h;
+    h.dir.write("case/index.dat", SampleBytes());
+    const std::string evidence = h.dir.file("case/index.dat");
+    QVERIFY(::symlink(evidence.c_str(), h.dir.file("link.dat").c_str()) == 0);
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(evidence);
+    QCOMPARE(h.window().contentsModel().rowCount(), 4);
+    h.toolkit.saveNames = {evidence, h.dir.file("case/./index.dat"), h.dir.file("link.dat"),
+                           h.dir.file("case/../case/index.dat")};
+    for (int i = 0; i < 4; ++i) {
+        if (i == 2) h.window().lblSearch_Click();  // "<< Back": the files view
+        h.window().mnuSaveResults_Click();
+        const Prompt& p = h.toolkit.prompts.back();
+        QVERIFY(p.icon == MsgIcon::Exclamation);
+        QVERIFY(p.text.find("It is the file being read (" + evidence + ")") != std::string::npos);
+        QVERIFY(p.text.find("Nothing was changed.") != std::string::npos);
+    }
+    QVERIFY(h.dir.read("case/index.dat") == SampleBytes());
 }
 
 void TestMainWindow::closeDuringWalkStopsIt() {
