@@ -252,6 +252,35 @@ TEST(SaveAtomically, WritesInPlaceWhatIsNotARegularFile) {
     if (!haveDevice) GTEST_SKIP() << "cannot make a device node here; the other targets passed";
 }
 
+// A FIFO whose reader goes away in the middle of the save: the save fails
+// with the reason, and the program goes on (no SIGPIPE ends it).
+TEST(SaveAtomically, FifoWhoseReaderLeavesFailsWithBrokenPipe) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    const int reader = ::open(dir.file("fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(reader);  // the child's copy: only the parent reads
+        ::alarm(60);
+        const SaveResult r = SaveAtomically(dir.file("fifo"), [](std::ostream& out) {
+            for (int i = 0; i < 64 && out; ++i) out << std::string(std::size_t{1} << 20, 'x');
+        });
+        ::_exit(!r.ok && r.reason == "Broken pipe" ? 0 : 1);
+    }
+    // The first bytes show the writer is there; then the reader leaves.
+    pollfd waiting{reader, POLLIN, 0};
+    ASSERT_EQ(::poll(&waiting, 1, 30000), 1);
+    char some[16];
+    EXPECT_GT(::read(reader, some, sizeof some), 0);
+    ::close(reader);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 // A target the user may not write (mode 0444 in a folder the user may write)
 // is refused as the shell's ">" refuses it; root may write it, and the
 // replacement keeps its mode.

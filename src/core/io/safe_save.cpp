@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -198,6 +199,36 @@ int WriteThrough(int fd, const std::function<void(std::ostream&)>& write) {
     return buf.error() != 0 ? buf.error() : (out ? 0 : EIO);
 }
 
+// Holds SIGPIPE back from the calling thread while it lives, so that a FIFO
+// whose reader goes away fails the write with EPIPE instead of ending the
+// program; a SIGPIPE raised meanwhile is taken away before the signal is let
+// through again.
+class SigpipeHeld {
+  public:
+    SigpipeHeld() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        hadPending_ = ::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+        ::pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
+    }
+    ~SigpipeHeld() {
+        if (!hadPending_) {
+            const timespec none{0, 0};
+            while (::sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
+            }
+        }
+        ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    SigpipeHeld(const SigpipeHeld&) = delete;
+    SigpipeHeld& operator=(const SigpipeHeld&) = delete;
+
+  private:
+    sigset_t pipe_;
+    sigset_t previous_;
+    bool hadPending_ = false;
+};
+
 // An existing target that is not a regular file: written where it is.
 SaveResult WriteInPlace(const Place& place, const std::function<void(std::ostream&)>& write) {
     // O_NONBLOCK: a FIFO without a reader fails at once (ENXIO) instead of
@@ -215,6 +246,7 @@ SaveResult WriteInPlace(const Place& place, const std::function<void(std::ostrea
     }
     const int flags = ::fcntl(file.get(), F_GETFL);
     if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return Failed(errno);
+    const SigpipeHeld held;
     if (const int error = WriteThrough(file.get(), write); error != 0) return Failed(error);
     if (::close(file.release()) != 0) return Failed(errno);
     return {};
