@@ -11,9 +11,9 @@
 #include <ostream>
 #include <streambuf>
 
-#include "core/actions/addresses.h"
 #include "core/app/ascii_case.h"
 #include "core/app/identity.h"
+#include "core/extract/codepage.h"
 
 namespace tessaly {
 
@@ -71,15 +71,20 @@ std::string EscapeHtml(std::string_view text) {
 }
 
 void WriteHtml(std::ostream& out, std::string_view contentsFile, std::size_t count,
-               const std::function<std::string_view(std::size_t)>& item) {
-    const std::string heading =
-        std::string(kTitle) + " extraction results for: " + EscapeHtml(UpToNul(contentsFile));
-    out << "<html><head><title>" << heading << "</title>" << kCrLf << "<link rel=stylesheet HREF=\""
-        << StylesheetAddress() << "\" TITLE=\"GorsebankStandard\" TYPE=\"text/css\">" << kCrLf
-        << "<meta name=\"Generator\" content=\"" << kTitle << ' ' << VersionText() << "\">" << kCrLf
-        << "</head><body><h2><center>" << heading << "</center></h2>" << kCrLf << kCrLf;
+               const std::function<std::string_view(std::size_t)>& item, HtmlItems items) {
+    // The whole page is UTF-8, says so before anything else, and holds its
+    // style itself: opened from disk it fetches nothing.
+    const std::string heading = std::string(kTitle) + " extraction results for: " +
+                                EscapeHtml(NativeToUtf8(UpToNul(contentsFile)));
+    out << "<html><head><meta charset=\"utf-8\"><title>" << heading << "</title>" << kCrLf
+        << "<style>body { font-family: Verdana, Arial, sans-serif; font-size: 10pt; } "
+           "h2 { font-size: 12pt; } a { color: #003399; }</style>"
+        << kCrLf << "<meta name=\"Generator\" content=\"" << kTitle << ' ' << VersionText() << "\">"
+        << kCrLf << "</head><body><h2><center>" << heading << "</center></h2>" << kCrLf << kCrLf;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string x = EscapeHtml(UpToNul(item(i)));
+        const std::string_view shown = UpToNul(item(i));
+        const std::string x =
+            EscapeHtml(items == HtmlItems::Entries ? Cp1252ToUtf8(shown) : NativeToUtf8(shown));
         out << "<a href=\"" << x << "\" target=\"_blank\">" << x << "</a><br>" << kCrLf << kCrLf;
     }
     out << "</body></html>" << kCrLf;
