@@ -20,9 +20,9 @@ void PrintUsage(std::ostream& err) {
 }
 
 // The viewer prefix stored in the settings, or the built-in one; the
-// settings file is only read.
+// settings file is only read, and no folder is made for it.
 std::string WendelPrefix() {
-    const SettingsStore settings(ResolveAppFolder(ExecutableFolder()));
+    const SettingsStore settings(FindAppFolder(ExecutableFolder()));
     std::string prefix = settings.read("Paths", "Wendel", "");
     return prefix.empty() ? DefaultWendelPrefix() : prefix;
 }
