@@ -19,6 +19,11 @@ inline constexpr std::string_view kExtractingStatus =
 inline constexpr std::string_view kNoContentsFound = "No contents found";
 inline constexpr std::string_view kItemsFound = " items found";
 inline constexpr std::string_view kNothingToShow = "There's nothing to show you ...";
+// After the system's error when a list stops because memory runs short.
+inline constexpr std::string_view kListStopsAt = "\r\n\r\nThe list stops at ";
+inline constexpr std::string_view kListStopsAtEnd =
+    " rows: more would not fit safely in this computer's memory. The rows found so far are "
+    "kept.";
 
 // Search label captions: the caption is the search's state.
 inline constexpr std::string_view kSearch = "Search";
