@@ -49,6 +49,9 @@ int RunAddress(std::span<const std::string_view> args, std::ostream& out, std::o
         case AddressResult::Kind::InvalidUrl:
             err << "Invalid URL\n";
             return 1;
+        case AddressResult::Kind::NotAnAddress:
+            err << result.reason << "\n";
+            return 1;
         case AddressResult::Kind::Nothing:
             err << "Nothing to open: " << result.reason << "\n";
             return 1;

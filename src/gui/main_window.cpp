@@ -507,10 +507,10 @@ void MainWindow::Form_Load() {
     auto& settings = services_.settings;
     const std::string root = settings.read("Search", "Path", DefaultSearchRoot());
     if (!root.empty()) {
-        txtSearchIn_->setText(PathText(root));
+        setSearchRoot(root);
         services_.log.write("Search path: " + root);
     } else {
-        txtSearchIn_->setText(PathText(DefaultSearchRoot()));
+        setSearchRoot(DefaultSearchRoot());
         services_.log.write("Invalid search path, resetting to default");
     }
 
@@ -561,7 +561,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     log.write("Preparing to close " + title_);
     log.write("Saving " + title_ + " settings");
     log.write("Saving Search path");
-    const std::string root = QFile::encodeName(txtSearchIn_->text()).toStdString();
+    const std::string root = searchRoot();
     settings.write("Search", "Path", root);
     log.write("Search path: " + root + " saved");
     settings.write("Main", "Ver", VersionText());
@@ -626,10 +626,9 @@ void MainWindow::lblSearch_Click() {
         // platform's root folder is short but whole.
         const QString text = txtSearchIn_->text();
         if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
-            txtSearchIn_->setText(
-                PathText(services_.settings.read("Search", "Path", DefaultSearchRoot())));
+            setSearchRoot(services_.settings.read("Search", "Path", DefaultSearchRoot()));
         }
-        SearchForIndexFiles(QFile::encodeName(txtSearchIn_->text()).toStdString());
+        SearchForIndexFiles(searchRoot());
     } else if (caption == QLatin1String(texts::kBack.data(), texts::kBack.size())) {
         lvwContents_->setVisible(false);
         lvwFiles_->setEnabled(true);
@@ -881,8 +880,22 @@ void MainWindow::lblBrowse_Click() {
     // A cancelled picker gives nothing; any folder picked, the root included,
     // goes into the field with its trailing separator.
     if (folder.empty()) return;
-    folder = AddBackslash(folder);
-    txtSearchIn_->setText(PathText(folder));
+    setSearchRoot(AddBackslash(folder));
+}
+
+// The field shows a root as text; the root itself stays native bytes for as
+// long as the field shows it unchanged, so a stored root that is not valid
+// text is walked and stored again byte for byte. An edited field is taken
+// as typed.
+void MainWindow::setSearchRoot(const std::string& nativeRoot) {
+    searchRoot_ = nativeRoot;
+    searchRootShown_ = PathText(nativeRoot);
+    txtSearchIn_->setText(searchRootShown_);
+}
+
+std::string MainWindow::searchRoot() const {
+    const QString text = txtSearchIn_->text();
+    return text == searchRootShown_ ? searchRoot_ : QFile::encodeName(text).toStdString();
 }
 
 void MainWindow::mnuView_Click() {
@@ -907,7 +920,7 @@ void MainWindow::mnuSaveResults_Click() {
     const bool files = currentView_ == 1;
     const std::string name = services_.toolkit.saveFileName(
         Str(files ? texts::kSaveResultsTitle : texts::kSaveContentsTitle), Str(texts::kSaveFilter),
-        QFile::encodeName(txtSearchIn_->text()).toStdString());
+        searchRoot());
     if (name.empty()) return;
     const SaveLayout layout = LayoutForFileName(name);
     const auto& fileRows = filesModel_->rows();
@@ -915,8 +928,10 @@ void MainWindow::mnuSaveResults_Click() {
     const SaveResult result = SaveAtomically(name, [&](std::ostream& out) {
         if (layout == SaveLayout::Html) {
             if (files) {
-                WriteHtml(out, contentsFile_, fileRows.size(),
-                          [&](std::size_t i) { return std::string_view(fileRows[i].location); });
+                WriteHtml(
+                    out, contentsFile_, fileRows.size(),
+                    [&](std::size_t i) { return std::string_view(fileRows[i].location); },
+                    HtmlItems::Paths);
             } else {
                 WriteHtml(out, contentsFile_, entries.size(),
                           [&](std::size_t i) { return entries.shown(i); });
@@ -950,12 +965,20 @@ void MainWindow::mnuCopy_Click() {
     }
 }
 
+// The question names the address that will be opened, so it is asked once
+// that address is known; an entry that is no address is not asked about.
 void MainWindow::mnuOpen_Click() {
     if (currentView_ == 1) return;
-    if (message(Str(texts::kLaunchQuestion), MsgIcon::Question, MsgButtons::YesNo) !=
-        MsgAnswer::Yes)
+    const int row = selectedRow(lvwContents_);
+    if (row < 0) return;
+    const AddressResult result = AddressFor(
+        UrlCommand::Launch, contentsModel_->rows().row(static_cast<std::size_t>(row)), {});
+    if (result.kind == AddressResult::Kind::Open &&
+        message(Str(texts::kLaunchQuestion) + "\r\n" + result.address, MsgIcon::Question,
+                MsgButtons::YesNo) != MsgAnswer::Yes) {
         return;
-    mnuUrlCommand_Click(UrlCommand::Launch);
+    }
+    openAddress(result);
 }
 
 void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
@@ -965,13 +988,19 @@ void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
     const std::string prefix = command == UrlCommand::Wendel
                                    ? services_.settings.viewerPrefix(DefaultWendelPrefix())
                                    : std::string();
-    const AddressResult result = AddressFor(command, entry, prefix);
+    openAddress(AddressFor(command, entry, prefix));
+}
+
+void MainWindow::openAddress(const AddressResult& result) {
     switch (result.kind) {
         case AddressResult::Kind::Open:
             services_.shell.open(result.address);
             break;
         case AddressResult::Kind::InvalidUrl:
             message(Str(texts::kInvalidUrl), MsgIcon::Exclamation);
+            break;
+        case AddressResult::Kind::NotAnAddress:
+            message(result.reason, MsgIcon::Exclamation);
             break;
         case AddressResult::Kind::Nothing:
             break;

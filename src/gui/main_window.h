@@ -30,6 +30,7 @@ class ContentsModel;
 class FilesModel;
 class SettingsStore;
 enum class UrlCommand;
+struct AddressResult;
 
 // Shows a popup menu at a screen position and runs the chosen command.
 // Tests give the window a fake that records the menu's state instead.
@@ -154,6 +155,9 @@ class MainWindow final : public QMainWindow {
     void finishSearch(const std::string& seconds, bool listFull);
     void finishExtraction(bool ok, const std::string& scanReport, const std::string& seconds,
                           bool listFull);
+    void openAddress(const AddressResult& result);
+    void setSearchRoot(const std::string& nativeRoot);
+    std::string searchRoot() const;
     void joinWorker();
     void showTab(bool files, std::string_view tag);
     void applyMenuStates(std::span<const MenuItemState> states);
@@ -183,6 +187,9 @@ class MainWindow final : public QMainWindow {
     // Memory: the row budget, and whether a delivery found no memory for its rows.
     std::size_t rowBudget_;
     bool listFull_ = false;
+    // The search root as native bytes and as the field showed it when set.
+    std::string searchRoot_;
+    QString searchRootShown_;
 
     std::thread worker_;
     Mailbox<ContentsRows> contentsMailbox_;

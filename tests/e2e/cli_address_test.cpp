@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/actions/addresses.h"
+#include "core/ui/texts.h"
 #include "support/child_process.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
@@ -27,7 +28,7 @@ TEST(CliAddress, PrintsTheAddressTheCommandWouldOpen) {
 
     const auto launch = RunCli({"address", "launch", "Visited: user@http://example.com/a b&c"});
     EXPECT_EQ(launch.exitCode, 0);
-    EXPECT_EQ(launch.out, "http://example.com/a b&c\n");
+    EXPECT_EQ(launch.out, "http://example.com/a%20b&c\n");
 
     const auto sniffer = RunCli({"address", "web-sniffer", "@:Host: example.com"});
     EXPECT_EQ(sniffer.exitCode, 0);
@@ -52,6 +53,9 @@ TEST(CliAddress, RefusalsGoToStandardErrorWithExitCodeOne) {
         {"blackthorn", "mailto:user@example.com", "Invalid URL\n"},
         {"wendel", "https://example.com", "Invalid URL\n"},
         {"safeweb", "@file:///C:/page.html", ""},
+        {"safeweb", "\\\\fileserver\\finance", ""},
+        {"web-sniffer", "Visited: user@\\\\fileserver\\finance", ""},
+        {"launch", "\\\\fileserver\\finance", std::string(texts::kLaunchNotAnAddress) + "\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command + " " + c.entry);

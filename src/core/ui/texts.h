@@ -38,6 +38,9 @@ inline constexpr std::string_view kContentsTag = " [ Contents ]";
 // Commands on entries
 inline constexpr std::string_view kInvalidUrl = "Invalid URL";
 inline constexpr std::string_view kLaunchQuestion = "Are you sure you want to launch this URL?";
+inline constexpr std::string_view kLaunchNotAnAddress =
+    "This entry is not an address that can be launched: it does not begin with a scheme "
+    "such as http://. Nothing was opened.";
 inline constexpr std::string_view kFileSavedAs = "File saved as: ";
 inline constexpr std::string_view kSaveInvalidView =
     "An error has occured whilst processing this request.\r\n\r\nRef: 001\r\n\r\n"
