@@ -30,9 +30,9 @@ constexpr std::string_view kHelp =
     "  -h, --help  show this text\n";
 
 // The viewer prefix stored in the settings, or the built-in one; the
-// settings file is only read.
+// settings file is only read, and no folder is made for it.
 std::string WendelPrefix() {
-    const SettingsStore settings(ResolveAppFolder(ExecutableFolder()));
+    const SettingsStore settings(FindAppFolder(ExecutableFolder()));
     std::string prefix = settings.read("Paths", "Wendel", "");
     return prefix.empty() ? DefaultWendelPrefix() : prefix;
 }
@@ -72,6 +72,9 @@ int RunAddress(std::span<const std::string_view> words, std::ostream& out, std::
             return 0;
         case AddressResult::Kind::InvalidUrl:
             err << "Invalid URL\n";
+            return 1;
+        case AddressResult::Kind::NotAnAddress:
+            err << result.reason << "\n";
             return 1;
         case AddressResult::Kind::Nothing:
             err << "Nothing to open: " << result.reason << "\n";

@@ -13,8 +13,10 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "core/actions/addresses.h"
@@ -32,6 +34,7 @@
 #include "gui/models.h"
 #include "platform/dos_path.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 
 namespace tessaly {
 
@@ -63,12 +66,36 @@ void SetColours(QWidget* w, const QColor& background, const QColor& text) {
     w->setPalette(p);
 }
 
+// Counts the rows a list takes against its budget; past the budget it raises
+// the stop flag so that the walk or the scan ends there.
+class RowBudget {
+  public:
+    RowBudget(std::size_t rows, std::atomic<bool>& stop) : left_(rows), stop_(stop) {}
+    // False, and the work is asked to stop, when the list is full.
+    bool take() {
+        if (left_ == 0) {
+            full_ = true;
+            stop_ = true;
+            return false;
+        }
+        --left_;
+        return true;
+    }
+    bool full() const { return full_; }
+
+  private:
+    std::size_t left_;
+    std::atomic<bool>& stop_;
+    bool full_ = false;
+};
+
 // Hands rows of a running scan to the contents list in batches.
 class ContentsBatcher final : public RowSink {
   public:
-    ContentsBatcher(MainWindow* window, Mailbox<ContentsRows>& mailbox)
-        : window_(window), mailbox_(mailbox) {}
+    ContentsBatcher(MainWindow* window, Mailbox<ContentsRows>& mailbox, RowBudget& budget)
+        : window_(window), mailbox_(mailbox), budget_(budget) {}
     void row(std::uint64_t, std::string_view bytes) override {
+        if (!budget_.take()) return;
         batch_.append(bytes);
         if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
     }
@@ -87,9 +114,35 @@ class ContentsBatcher final : public RowSink {
   private:
     MainWindow* window_;
     Mailbox<ContentsRows>& mailbox_;
+    RowBudget& budget_;
     ContentsRows batch_;
     Clock::time_point last_ = Clock::now();
 };
+
+// Runs the walk or the scan, then the last hand-over of its rows; true when
+// either ran out of memory. Whatever was handed over before stays.
+template <typename Work, typename Flush>
+bool RanOutOfMemory(Work&& work, Flush&& flush) {
+    bool outOfMemory = false;
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    }
+    try {
+        flush();
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    }
+    return outOfMemory;
+}
+
+// The report of a list that stopped because memory runs short: the system's
+// error, as a failed scan reports it, and where the list stops.
+std::string ListFullReport(std::size_t rows) {
+    return ScanError::FromNumber(ENOMEM).ReportText() + Str(texts::kListStopsAt) +
+           std::to_string(rows) + Str(texts::kListStopsAtEnd);
+}
 
 }  // namespace
 
@@ -97,14 +150,16 @@ class ContentsBatcher final : public RowSink {
 // one with its short path, and keeps the status line on the folder walked.
 class FilesBatcher final : public WalkSink {
   public:
-    FilesBatcher(MainWindow* window, AppLog& log, Mailbox<FilesDelivery>& mailbox)
-        : window_(window), log_(log), mailbox_(mailbox) {}
+    FilesBatcher(MainWindow* window, AppLog& log, Mailbox<FilesDelivery>& mailbox,
+                 RowBudget& budget)
+        : window_(window), log_(log), mailbox_(mailbox), budget_(budget) {}
 
     void enteringFolder(const std::string& base) override {
         batch_.folder = base;
         if (Clock::now() - last_ >= kBatchInterval) flush();
     }
     void fileFound(const FoundFile& file) override {
+        if (!budget_.take()) return;
         const std::string size = FormatSizeKB(file.size);
         batch_.rows.push_back({file.location, size});
         log_.write("File found: " + file.location + "(" + size + " KB)");
@@ -133,6 +188,7 @@ class FilesBatcher final : public WalkSink {
     MainWindow* window_;
     AppLog& log_;
     Mailbox<FilesDelivery>& mailbox_;
+    RowBudget& budget_;
     FilesDelivery batch_;
     Clock::time_point last_ = Clock::now();
 };
@@ -166,7 +222,11 @@ void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
 }
 
 MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
-    : QMainWindow(parent), services_(services), title_(kTitle), rects_(DesignRects()) {
+    : QMainWindow(parent),
+      services_(services),
+      title_(kTitle),
+      rowBudget_(ListRowBudget(UsableMemoryBytes())),
+      rects_(DesignRects()) {
     setObjectName("frmMain");
     buildWidgets();
     buildMenus();
@@ -447,10 +507,10 @@ void MainWindow::Form_Load() {
     auto& settings = services_.settings;
     const std::string root = settings.read("Search", "Path", DefaultSearchRoot());
     if (!root.empty()) {
-        txtSearchIn_->setText(PathText(root));
+        setSearchRoot(root);
         services_.log.write("Search path: " + root);
     } else {
-        txtSearchIn_->setText(PathText(DefaultSearchRoot()));
+        setSearchRoot(DefaultSearchRoot());
         services_.log.write("Invalid search path, resetting to default");
     }
 
@@ -501,7 +561,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     log.write("Preparing to close " + title_);
     log.write("Saving " + title_ + " settings");
     log.write("Saving Search path");
-    const std::string root = QFile::encodeName(txtSearchIn_->text()).toStdString();
+    const std::string root = searchRoot();
     settings.write("Search", "Path", root);
     log.write("Search path: " + root + " saved");
     settings.write("Main", "Ver", VersionText());
@@ -527,11 +587,25 @@ double MainWindow::filesColumnTwips(int column) const {
     return pixels == toPixels(columnTwips_[column]) ? columnTwips_[column] : toTwips(pixels);
 }
 
-void MainWindow::deliverContents() { contentsModel_->appendRows(contentsMailbox_.take()); }
+// A delivery that finds no memory for its rows drops them, stops the work
+// and leaves the list as it was; the end of the work reports it.
+void MainWindow::deliverContents() {
+    try {
+        contentsModel_->appendRows(contentsMailbox_.take());
+    } catch (const std::bad_alloc&) {
+        listFull_ = true;
+        stopRequested_ = true;
+    }
+}
 
 void MainWindow::deliverFiles() {
     FilesDelivery delivery = filesMailbox_.take();
-    filesModel_->appendRows(std::move(delivery.rows));
+    try {
+        filesModel_->appendRows(std::move(delivery.rows));
+    } catch (const std::bad_alloc&) {
+        listFull_ = true;
+        stopRequested_ = true;
+    }
     if (!delivery.folder.empty()) {
         statusBar()->showMessage(QString::fromStdString(Str(texts::kSearching)) +
                                  PathText(delivery.folder));
@@ -552,10 +626,9 @@ void MainWindow::lblSearch_Click() {
         // platform's root folder is short but whole.
         const QString text = txtSearchIn_->text();
         if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
-            txtSearchIn_->setText(
-                PathText(services_.settings.read("Search", "Path", DefaultSearchRoot())));
+            setSearchRoot(services_.settings.read("Search", "Path", DefaultSearchRoot()));
         }
-        SearchForIndexFiles(QFile::encodeName(txtSearchIn_->text()).toStdString());
+        SearchForIndexFiles(searchRoot());
     } else if (caption == QLatin1String(texts::kBack.data(), texts::kBack.size())) {
         lvwContents_->setVisible(false);
         lvwFiles_->setEnabled(true);
@@ -578,20 +651,29 @@ void MainWindow::SearchForIndexFiles(const std::string& root) {
     txtSearchIn_->setEnabled(false);
     const auto start = Clock::now();
     joinWorker();
-    worker_ = std::thread([this, root, start] {
-        FilesBatcher batcher(this, services_.log, filesMailbox_);
-        SearchFolderTree(root, batcher, stopRequested_);
-        batcher.flush();
+    listFull_ = false;
+    worker_ = std::thread([this, root, start, budgetRows = rowBudget_] {
+        RowBudget budget(budgetRows, stopRequested_);
+        FilesBatcher batcher(this, services_.log, filesMailbox_, budget);
+        const bool outOfMemory = RanOutOfMemory(
+            [&] { SearchFolderTree(root, batcher, stopRequested_); }, [&] { batcher.flush(); });
+        const bool full = outOfMemory || budget.full();
         const std::string seconds = Seconds(start);
         QMetaObject::invokeMethod(
-            this, [this, seconds] { finishSearch(seconds); }, Qt::QueuedConnection);
+            this, [this, seconds, full] { finishSearch(seconds, full); }, Qt::QueuedConnection);
     });
 }
 
-void MainWindow::finishSearch(const std::string& seconds) {
+void MainWindow::finishSearch(const std::string& seconds, bool listFull) {
     joinWorker();
     if (closing_) return;
     auto& log = services_.log;
+    if (listFull || listFull_) {
+        const std::string report =
+            ListFullReport(static_cast<std::size_t>(filesModel_->rowCount()));
+        message(report, MsgIcon::None);
+        log.write(report);
+    }
     log.write("Search Completed in: " + seconds + "  seconds");
     log.write("Checking items found ...");
     if (filesModel_->rowCount() == 0) {
@@ -626,15 +708,22 @@ void MainWindow::ExtractContents(const std::string& path, bool wait) {
     statusBar()->showMessage(QString::fromStdString(Str(texts::kExtractingStatus)));
     const auto start = Clock::now();
     joinWorker();
-    worker_ = std::thread([this, path, start] {
-        ContentsBatcher batcher(this, contentsMailbox_);
-        const ScanOutcome outcome = ScanFile(path, batcher, &stopRequested_);
-        batcher.flush();
+    listFull_ = false;
+    worker_ = std::thread([this, path, start, budgetRows = rowBudget_] {
+        // Memory that runs short, here or at the budget, ends the scan like
+        // any other failure, with the rows found so far kept.
+        RowBudget budget(budgetRows, stopRequested_);
+        ContentsBatcher batcher(this, contentsMailbox_, budget);
+        ScanOutcome outcome;
+        const bool outOfMemory = RanOutOfMemory(
+            [&] { outcome = ScanFile(path, batcher, &stopRequested_); }, [&] { batcher.flush(); });
+        const bool full = outOfMemory || budget.full();
         const std::string seconds = Seconds(start);
-        const bool ok = outcome.ok;
-        const std::string report = ok ? std::string() : outcome.error.ReportText();
+        const bool ok = outcome.ok && !full;
+        const std::string report = outcome.ok ? std::string() : outcome.error.ReportText();
         QMetaObject::invokeMethod(
-            this, [this, ok, report, seconds] { finishExtraction(ok, report, seconds); },
+            this,
+            [this, ok, report, seconds, full] { finishExtraction(ok, report, seconds, full); },
             Qt::QueuedConnection);
     });
     if (wait) {
@@ -644,12 +733,19 @@ void MainWindow::ExtractContents(const std::string& path, bool wait) {
     }
 }
 
-void MainWindow::finishExtraction(bool ok, const std::string& errorReport,
-                                  const std::string& seconds) {
+void MainWindow::finishExtraction(bool ok, const std::string& scanReport,
+                                  const std::string& seconds, bool listFull) {
     joinWorker();
     if (closing_) return;
+    // A stop raised at the row budget must not end the next walk or scan.
+    stopRequested_ = false;
     auto& log = services_.log;
     const int n = contentsModel_->rowCount();
+    std::string errorReport = scanReport;
+    if (listFull || listFull_) {
+        ok = false;
+        errorReport = ListFullReport(static_cast<std::size_t>(n));
+    }
     if (!ok) {
         // The report, then the window ends as after a finished scan with the
         // rows found so far; nothing stays disabled.
@@ -784,8 +880,22 @@ void MainWindow::lblBrowse_Click() {
     // A cancelled picker gives nothing; any folder picked, the root included,
     // goes into the field with its trailing separator.
     if (folder.empty()) return;
-    folder = AddBackslash(folder);
-    txtSearchIn_->setText(PathText(folder));
+    setSearchRoot(AddBackslash(folder));
+}
+
+// The field shows a root as text; the root itself stays native bytes for as
+// long as the field shows it unchanged, so a stored root that is not valid
+// text is walked and stored again byte for byte. An edited field is taken
+// as typed.
+void MainWindow::setSearchRoot(const std::string& nativeRoot) {
+    searchRoot_ = nativeRoot;
+    searchRootShown_ = PathText(nativeRoot);
+    txtSearchIn_->setText(searchRootShown_);
+}
+
+std::string MainWindow::searchRoot() const {
+    const QString text = txtSearchIn_->text();
+    return text == searchRootShown_ ? searchRoot_ : QFile::encodeName(text).toStdString();
 }
 
 void MainWindow::mnuView_Click() {
@@ -810,7 +920,7 @@ void MainWindow::mnuSaveResults_Click() {
     const bool files = currentView_ == 1;
     const std::string name = services_.toolkit.saveFileName(
         Str(files ? texts::kSaveResultsTitle : texts::kSaveContentsTitle), Str(texts::kSaveFilter),
-        QFile::encodeName(txtSearchIn_->text()).toStdString());
+        searchRoot());
     if (name.empty()) return;
     const SaveLayout layout = LayoutForFileName(name);
     const auto& fileRows = filesModel_->rows();
@@ -820,9 +930,10 @@ void MainWindow::mnuSaveResults_Click() {
         [&](std::ostream& out) {
             if (layout == SaveLayout::Html) {
                 if (files) {
-                    WriteHtml(out, contentsFile_, fileRows.size(), [&](std::size_t i) {
-                        return std::string_view(fileRows[i].location);
-                    });
+                    WriteHtml(
+                        out, contentsFile_, fileRows.size(),
+                        [&](std::size_t i) { return std::string_view(fileRows[i].location); },
+                        HtmlItems::Paths);
                 } else {
                     WriteHtml(out, contentsFile_, entries.size(),
                               [&](std::size_t i) { return entries.shown(i); });
@@ -857,12 +968,20 @@ void MainWindow::mnuCopy_Click() {
     }
 }
 
+// The question names the address that will be opened, so it is asked once
+// that address is known; an entry that is no address is not asked about.
 void MainWindow::mnuOpen_Click() {
     if (currentView_ == 1) return;
-    if (message(Str(texts::kLaunchQuestion), MsgIcon::Question, MsgButtons::YesNo) !=
-        MsgAnswer::Yes)
+    const int row = selectedRow(lvwContents_);
+    if (row < 0) return;
+    const AddressResult result = AddressFor(
+        UrlCommand::Launch, contentsModel_->rows().row(static_cast<std::size_t>(row)), {});
+    if (result.kind == AddressResult::Kind::Open &&
+        message(Str(texts::kLaunchQuestion) + "\r\n" + result.address, MsgIcon::Question,
+                MsgButtons::YesNo) != MsgAnswer::Yes) {
         return;
-    mnuUrlCommand_Click(UrlCommand::Launch);
+    }
+    openAddress(result);
 }
 
 void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
@@ -872,13 +991,19 @@ void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
     const std::string prefix = command == UrlCommand::Wendel
                                    ? services_.settings.viewerPrefix(DefaultWendelPrefix())
                                    : std::string();
-    const AddressResult result = AddressFor(command, entry, prefix);
+    openAddress(AddressFor(command, entry, prefix));
+}
+
+void MainWindow::openAddress(const AddressResult& result) {
     switch (result.kind) {
         case AddressResult::Kind::Open:
             services_.shell.open(result.address);
             break;
         case AddressResult::Kind::InvalidUrl:
             message(Str(texts::kInvalidUrl), MsgIcon::Exclamation);
+            break;
+        case AddressResult::Kind::NotAnAddress:
+            message(result.reason, MsgIcon::Exclamation);
             break;
         case AddressResult::Kind::Nothing:
             break;

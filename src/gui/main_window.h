@@ -30,6 +30,7 @@ class ContentsModel;
 class FilesModel;
 class SettingsStore;
 enum class UrlCommand;
+struct AddressResult;
 
 // Shows a popup menu at a screen position and runs the chosen command.
 // Tests give the window a fake that records the menu's state instead.
@@ -95,6 +96,11 @@ class MainWindow final : public QMainWindow {
     // before returning (start-up); otherwise it returns at once.
     void ExtractContents(const std::string& path, bool wait = false);
 
+    // The most rows a list takes before the walk or the scan stops with a
+    // report, as memory would run short; set from the usable memory, and
+    // smaller by tests.
+    void setRowBudget(std::size_t rows) { rowBudget_ = rows; }
+
     // Program-wide state the commands read.
     int currentView() const { return currentView_; }
     const std::string& contentsFile() const { return contentsFile_; }
@@ -146,8 +152,12 @@ class MainWindow final : public QMainWindow {
     void Form_Load();
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
-    void finishSearch(const std::string& seconds);
-    void finishExtraction(bool ok, const std::string& errorReport, const std::string& seconds);
+    void finishSearch(const std::string& seconds, bool listFull);
+    void finishExtraction(bool ok, const std::string& scanReport, const std::string& seconds,
+                          bool listFull);
+    void openAddress(const AddressResult& result);
+    void setSearchRoot(const std::string& nativeRoot);
+    std::string searchRoot() const;
     void joinWorker();
     void showTab(bool files, std::string_view tag);
     void applyMenuStates(std::span<const MenuItemState> states);
@@ -173,6 +183,13 @@ class MainWindow final : public QMainWindow {
     bool loaded_ = false;
     bool closing_ = false;
     bool inLayout_ = false;
+
+    // Memory: the row budget, and whether a delivery found no memory for its rows.
+    std::size_t rowBudget_;
+    bool listFull_ = false;
+    // The search root as native bytes and as the field showed it when set.
+    std::string searchRoot_;
+    QString searchRootShown_;
 
     std::thread worker_;
     Mailbox<ContentsRows> contentsMailbox_;

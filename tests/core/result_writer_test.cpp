@@ -66,9 +66,9 @@ TEST(PlainLayout, EmptyListsGiveEmptyFiles) {
 
 std::string Header(std::string_view p) {
     const std::string heading = "Tessaly extraction results for: " + std::string(p);
-    return "<html><head><title>" + heading + "</title>\r\n" + "<link rel=stylesheet HREF=\"" +
-           StylesheetAddress() +
-           "\" TITLE=\"GorsebankStandard\" TYPE=\"text/css\">\r\n"
+    return "<html><head><meta charset=\"utf-8\"><title>" + heading + "</title>\r\n" +
+           "<style>body { font-family: Verdana, Arial, sans-serif; font-size: 10pt; } "
+           "h2 { font-size: 12pt; } a { color: #003399; }</style>\r\n"
            "<meta name=\"Generator\" content=\"Tessaly 1.0.8\">\r\n"
            "</head><body><h2><center>" +
            heading + "</center></h2>\r\n\r\n";
@@ -81,9 +81,46 @@ std::string Link(std::string_view x) {
 
 constexpr std::string_view kFooter = "</body></html>\r\n";
 
-TEST(HtmlLayout, StylesheetIsOnTheMakersSupportSite) {
-    EXPECT_TRUE(StylesheetAddress().starts_with("http://"));
-    EXPECT_TRUE(StylesheetAddress().ends_with("/temp/styles/gorsebank.css"));
+// Opened from disk the page fetches nothing: no stylesheet, script, image,
+// frame or import from anywhere, whatever the entries hold.
+TEST(HtmlLayout, NamesNothingToFetch) {
+    const std::string entries[] = {"http://a.example/", "mailto:u@b.example"};
+    std::ostringstream out;
+    WriteHtml(out, "/cases/index.dat", 2,
+              [&](std::size_t i) -> std::string_view { return entries[i]; });
+    const std::string page = out.str();
+    for (const char* fetches : {"<link", "<script", "<img", "<iframe", "@import", "url(", "src="}) {
+        EXPECT_EQ(page.find(fetches), std::string::npos) << fetches;
+    }
+    EXPECT_NE(page.find("<style>"), std::string::npos);
+}
+
+// The whole page is UTF-8 and every text reads as the lists show it: entries
+// from Windows-1252, paths as UTF-8 with U+FFFD for bytes that are not.
+TEST(HtmlLayout, TextsAreUtf8AsTheListsShowThem) {
+    struct Case {
+        HtmlItems items;
+        std::string item;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {HtmlItems::Entries, "http://caf\xE9.example/men\xFC?\x80\x9F\0\xFF"s,
+         "http://caf\xC3\xA9.example/men\xC3\xBC?\xE2\x82\xAC\xC5\xB8"},
+        {HtmlItems::Paths, "/data/caf\xC3\xA9/index.dat", "/data/caf\xC3\xA9/index.dat"},
+        {HtmlItems::Paths, "/data/caf\xE9/index.dat", "/data/caf\xEF\xBF\xBD/index.dat"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        std::ostringstream out;
+        WriteHtml(
+            out,
+            "/cases/B\xC3\xBC"
+            "cher/\xFF.dat",
+            1, [&](std::size_t) -> std::string_view { return c.item; }, c.items);
+        EXPECT_EQ(out.str(), Header("/cases/B\xC3\xBC"
+                                    "cher/\xEF\xBF\xBD.dat") +
+                                 Link(c.shown) + std::string(kFooter));
+    }
 }
 
 TEST(HtmlLayout, ContentsViewLinksTheShownEntries) {
@@ -109,8 +146,9 @@ TEST(HtmlLayout, EmptyListBeforeAnyExtraction) {
     std::ostringstream out;
     WriteHtml(out, "", 0, [](std::size_t) { return std::string_view{}; });
     EXPECT_EQ(out.str(), Header("") + std::string(kFooter));
-    EXPECT_TRUE(
-        out.str().starts_with("<html><head><title>Tessaly extraction results for: </title>\r\n"));
+    EXPECT_TRUE(out.str().starts_with(
+        "<html><head><meta charset=\"utf-8\"><title>Tessaly extraction results for: "
+        "</title>\r\n"));
 }
 
 TEST(HtmlLayout, EntriesAndFileNameCannotInjectMarkup) {

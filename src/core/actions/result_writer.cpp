@@ -2,9 +2,9 @@
 
 #include <ostream>
 
-#include "core/actions/addresses.h"
 #include "core/app/ascii_case.h"
 #include "core/app/identity.h"
+#include "core/extract/codepage.h"
 
 namespace tessaly {
 
@@ -67,25 +67,30 @@ std::string EscapeHtml(std::string_view text) {
 }
 
 void WriteHtmlHead(std::ostream& out, std::string_view contentsFile) {
-    const std::string heading =
-        std::string(kTitle) + " extraction results for: " + EscapeHtml(UpToNul(contentsFile));
-    out << "<html><head><title>" << heading << "</title>" << kCrLf << "<link rel=stylesheet HREF=\""
-        << StylesheetAddress() << "\" TITLE=\"GorsebankStandard\" TYPE=\"text/css\">" << kCrLf
-        << "<meta name=\"Generator\" content=\"" << kTitle << ' ' << VersionText() << "\">" << kCrLf
-        << "</head><body><h2><center>" << heading << "</center></h2>" << kCrLf << kCrLf;
+    // The whole page is UTF-8, says so before anything else, and holds its
+    // style itself: opened from disk it fetches nothing.
+    const std::string heading = std::string(kTitle) + " extraction results for: " +
+                                EscapeHtml(NativeToUtf8(UpToNul(contentsFile)));
+    out << "<html><head><meta charset=\"utf-8\"><title>" << heading << "</title>" << kCrLf
+        << "<style>body { font-family: Verdana, Arial, sans-serif; font-size: 10pt; } "
+           "h2 { font-size: 12pt; } a { color: #003399; }</style>"
+        << kCrLf << "<meta name=\"Generator\" content=\"" << kTitle << ' ' << VersionText() << "\">"
+        << kCrLf << "</head><body><h2><center>" << heading << "</center></h2>" << kCrLf << kCrLf;
 }
 
-void WriteHtmlLink(std::ostream& out, std::string_view item) {
-    const std::string x = EscapeHtml(UpToNul(item));
+void WriteHtmlLink(std::ostream& out, std::string_view item, HtmlItems items) {
+    const std::string_view shown = UpToNul(item);
+    const std::string x =
+        EscapeHtml(items == HtmlItems::Entries ? Cp1252ToUtf8(shown) : NativeToUtf8(shown));
     out << "<a href=\"" << x << "\" target=\"_blank\">" << x << "</a><br>" << kCrLf << kCrLf;
 }
 
 void WriteHtmlEnd(std::ostream& out) { out << "</body></html>" << kCrLf; }
 
 void WriteHtml(std::ostream& out, std::string_view contentsFile, std::size_t count,
-               const std::function<std::string_view(std::size_t)>& item) {
+               const std::function<std::string_view(std::size_t)>& item, HtmlItems items) {
     WriteHtmlHead(out, contentsFile);
-    for (std::size_t i = 0; i < count; ++i) WriteHtmlLink(out, item(i));
+    for (std::size_t i = 0; i < count; ++i) WriteHtmlLink(out, item(i), items);
     WriteHtmlEnd(out);
 }
 

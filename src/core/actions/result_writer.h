@@ -31,19 +31,27 @@ void WritePlainRow(std::ostream& out, std::string_view bytes);
 void WritePlainFiles(std::ostream& out, std::span<const IndexFileRow> rows,
                      const std::function<std::string(const std::string&)>& dosPath);
 
-// The HTML page of links, both views. `contentsFile` is the file most
-// recently extracted (empty before the first extraction); item(i) is row i
-// as the list shows it (a contents row up to its first NUL). Entries and the
-// file name come from untrusted files, so they are HTML-escaped; a NUL in an
-// item cuts it there.
+// What the items of an HTML page are: contents entries (Windows-1252 bytes)
+// or native paths (the files view).
+enum class HtmlItems { Entries, Paths };
+
+// The HTML page of links, both views: UTF-8 throughout, declared by a
+// <meta charset> ahead of any text, with its style inline so that the page
+// works offline and fetches nothing. `contentsFile` is the file most recently
+// extracted (empty before the first extraction); item(i) is row i. Every text
+// reads as the lists show it: entries decoded from Windows-1252, paths kept as
+// UTF-8 with U+FFFD for bytes that are not; a NUL in an item cuts it there.
+// Entries and the file name come from untrusted files, so they are
+// HTML-escaped.
 void WriteHtml(std::ostream& out, std::string_view contentsFile, std::size_t count,
-               const std::function<std::string_view(std::size_t)>& item);
+               const std::function<std::string_view(std::size_t)>& item,
+               HtmlItems items = HtmlItems::Entries);
 
 // The same page in three steps, for output written while the rows are still
 // being found: the head (title, heading and the empty line after it), one
 // link per item, and the end. WriteHtml is these three in turn.
 void WriteHtmlHead(std::ostream& out, std::string_view contentsFile);
-void WriteHtmlLink(std::ostream& out, std::string_view item);
+void WriteHtmlLink(std::ostream& out, std::string_view item, HtmlItems items = HtmlItems::Entries);
 void WriteHtmlEnd(std::ostream& out);
 
 // `text` with & < > " ' written as character references.

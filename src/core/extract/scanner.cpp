@@ -99,9 +99,7 @@ class FileSource final : public Source {
     int fd_;
 };
 
-ScanError SystemError(int number) {
-    return {number, std::generic_category().message(number), std::string(kTitle)};
-}
+ScanError SystemError(int number) { return ScanError::FromNumber(number); }
 
 class Scanner {
   public:
@@ -189,6 +187,10 @@ ScanOutcome Scan(Source& source, RowSink& sink, const std::atomic<bool>* stop,
 
 std::string ScanError::ReportText() const {
     return "Error: " + std::to_string(number) + " " + description + " " + source;
+}
+
+ScanError ScanError::FromNumber(int number) {
+    return {number, std::generic_category().message(number), std::string(kTitle)};
 }
 
 void ContentsRowsSink::row(std::uint64_t /*position*/, std::string_view bytes) {

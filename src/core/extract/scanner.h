@@ -28,6 +28,9 @@ struct ScanError {
     std::string source;
     // "Error: 2 No such file or directory Tessaly"
     std::string ReportText() const;
+    // The error of system error number `number` (ENOMEM when memory runs
+    // out), with the system's description and this program as its source.
+    static ScanError FromNumber(int number);
 };
 
 struct ScanOutcome {
