@@ -6,6 +6,8 @@
 set -uo pipefail
 completion=$1
 cli=$2
+# shellcheck source=tests/install/checks.sh
+source "$(dirname "$0")/checks.sh"
 if [[ ! -r /usr/share/bash-completion/bash_completion ]]; then
     echo "SKIP: bash-completion is not installed (apt-get install bash-completion)"
     exit 77
@@ -17,13 +19,10 @@ source /usr/share/bash-completion/bash_completion
 # shellcheck disable=SC1090
 source "$completion"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-completion.XXXXXX")
-trap 'rm -rf "$work"' EXIT
 mkdir "$work/evidence" "$work/evidence two"
 : >"$work/index.dat"
 cd "$work" || exit 1
 
-failures=0
 # complete LINE: the sorted candidates for the cursor at the end of LINE
 # (the program's name in LINE is replaced by the CLI under test).
 complete_line() {
@@ -42,10 +41,7 @@ complete_line() {
 expect() {
     local got
     got=$(complete_line "$1")
-    if [[ $got != "$2" ]]; then
-        echo "FAIL: '$1' completes to '$got', expected '$2'"
-        failures=$((failures + 1))
-    fi
+    [[ $got == "$2" ]] || fail "'$1' completes to '$got', expected '$2'"
 }
 
 # expect_some LINE WORD...: each WORD is among the candidates.
@@ -54,10 +50,7 @@ expect_some() {
     shift
     got=" $(complete_line "$line") "
     for word in "$@"; do
-        if [[ $got != *" $word "* ]]; then
-            echo "FAIL: '$line' completes to '$got', which lacks '$word'"
-            failures=$((failures + 1))
-        fi
+        [[ $got == *" $word "* ]] || fail "'$line' completes to '$got', which lacks '$word'"
     done
 }
 
@@ -80,8 +73,4 @@ if "$cli" --help | grep -q "tessaly-cli records "; then
     expect_some "tessaly-cli records index.dat --" --fragments --format
 fi
 
-if ((failures > 0)); then
-    echo "$failures completion case(s) failed"
-    exit 1
-fi
-echo "all completion cases passed"
+finish "all completion cases passed"

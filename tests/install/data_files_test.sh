@@ -11,20 +11,9 @@ version=$3
 cli=$4
 app_id=org.example.tessaly.Tessaly
 
-for tool in desktop-file-validate appstreamcli man; do
-    if [[ -z $(command -v "$tool") ]]; then
-        echo "SKIP: $tool is missing (apt-get install desktop-file-utils appstream man-db)"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-data.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/install/checks.sh
+source "$(dirname "$0")/checks.sh"
+require "apt-get install desktop-file-utils appstream man-db" desktop-file-validate appstreamcli man
 
 # --- desktop entry and metainfo: no errors and no warnings
 out=$(desktop-file-validate "$src/data/$app_id.desktop" 2>&1) || fail "desktop-file-validate failed"
@@ -62,8 +51,4 @@ for png in "$src"/data/icons/hicolor/*/apps/tessaly.png; do
     [[ $size == "$folder" ]] || fail "$png is $size"
 done
 
-if ((failures > 0)); then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "desktop entry, metainfo, release history, manual pages and icons are in order"
+finish "desktop entry, metainfo, release history, manual pages and icons are in order"

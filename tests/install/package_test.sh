@@ -12,40 +12,21 @@ version=$2
 built_cli=$3
 sample_writer=$4
 
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian file; do
-    if [[ -z $(command -v "$tool") ]]; then
-        echo "SKIP: $tool is missing (apt-get install cmake dpkg-dev lintian file)"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-deb.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-work=$(cd "$work" && pwd -P) # the programs see their folder with links resolved
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-finish() {
-    if ((failures > 0)); then
-        echo "$failures check(s) failed"
-        exit 1
-    fi
-    echo "the package installs, runs and passes lintian"
-    exit 0
-}
+# shellcheck source=tests/install/checks.sh
+source "$(dirname "$0")/checks.sh"
+require "apt-get install cmake dpkg-dev lintian file" cpack dpkg-deb dpkg-shlibdeps lintian file
+verdict="the package installs, runs and passes lintian"
 
 # --- build the package
 deb=$work/out/tessaly_${version}_$(dpkg --print-architecture).deb
 if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1; then
     cat "$work/cpack.log"
     fail "cpack failed"
-    finish
+    finish "$verdict"
 fi
 [[ -f $deb ]] || {
     fail "cpack made no $(basename "$deb"): $(ls "$work/out")"
-    finish
+    finish "$verdict"
 }
 control=$(dpkg-deb -f "$deb" Package Version Depends)
 grep -qx "Package: tessaly" <<<"$control" || fail "control: $control"
@@ -112,4 +93,4 @@ if [[ -f $overrides ]]; then
     done <"$overrides"
 fi
 
-finish
+finish "$verdict"
