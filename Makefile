@@ -1,28 +1,42 @@
 # `make run` sets up, builds and opens Tessaly on a bundled sample index.dat.
 # `make test` sets up, builds and runs every test, then runs them again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs the worker-thread paths
-# under ThreadSanitizer and each fuzz target for a minute.
+# under ThreadSanitizer and each fuzz target for a minute, and builds and tests
+# Release builds with GCC and clang.
+# `make package` builds tessaly_<version>_<arch>.deb in $(BUILD_RELEASE_GCC).
+#
+# Every build folder is one of the presets in CMakePresets.json (warnings are
+# errors in all of them); BUILD* below only move a preset's folder.
 
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 BUILD_FUZZ ?= build-fuzz
+BUILD_RELEASE_GCC   ?= build-release-gcc
+BUILD_RELEASE_CLANG ?= build-release-clang
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 SAMPLE     := $(BUILD)/sample/index.dat
 
 # Debian packages the build and the window need; the tests need a few more
 # (a headless browser for the exported page, an X server for screenshots,
-# clang and its runtime for the fuzz targets).
+# clang and its runtime for the fuzz targets and the clang Release build, and
+# the Debian tools that check the package, the desktop entry, the metainfo,
+# the manual pages and the bash completion).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core
-TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev
+PACKAGE_PACKAGES := dpkg-dev file
+TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev \
+                 $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream man-db bash-completion
+# data/icons/render.sh renders the icon's PNGs from its SVG.
+ICON_PACKAGES := librsvg2-bin
 # The benchmarks measure against ripgrep and GNU find.
 BENCH_PACKAGES := ripgrep hyperfine time findutils
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps test-deps install-packages build run test test-fast test-asan test-tsan fuzz-smoke bench clean
+.PHONY: deps test-deps install-packages build run test test-fast test-asan test-tsan fuzz-smoke \
+        test-release package icons bench clean
 
 deps:
 	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES)"
@@ -40,7 +54,7 @@ install-packages:
 	fi
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --preset default -B $(BUILD)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -56,7 +70,7 @@ test-fast: test-deps build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-asan: test-deps
-	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=address,undefined
+	cmake --preset asan -B $(BUILD_ASAN)
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
@@ -67,23 +81,44 @@ test-asan: test-deps
 # tests are not run here: Qt is not instrumented, so every hand-over through
 # its event queue shows up as a race.
 test-tsan: test-deps
-	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=thread -DTESSALY_BUILD_GUI=OFF
+	cmake --preset tsan -B $(BUILD_TSAN)
 	cmake --build $(BUILD_TSAN) -j $(JOBS) --target tessaly_core_tests
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  $(BUILD_TSAN)/tests/tessaly_core_tests --gtest_filter=-Scanner.PositionsPastFourGibibytes
 
 # Every fuzz target for FUZZ_SECONDS from its seed corpus.
 fuzz-smoke: test-deps
-	cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	  -DTESSALY_FUZZ=ON -DTESSALY_BUILD_GUI=OFF -DTESSALY_SANITIZE=address,undefined
+	cmake --preset fuzz -B $(BUILD_FUZZ)
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target tessaly_fuzz_targets
 	fuzz/run_all.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
-test: test-fast test-asan test-tsan fuzz-smoke
+# Release builds, hardened as the package is, with GCC and with clang: core,
+# CLI, window and benchmarks build with warnings as errors, and the tests
+# pass; the package and the screenshots, made from the GCC build that
+# `make package` uses, are not made again from the clang one.
+test-release: test-deps
+	cmake --preset release-gcc -B $(BUILD_RELEASE_GCC)
+	cmake --build $(BUILD_RELEASE_GCC) -j $(JOBS)
+	ctest --test-dir $(BUILD_RELEASE_GCC) --output-on-failure -j $(JOBS)
+	cmake --preset release-clang -B $(BUILD_RELEASE_CLANG)
+	cmake --build $(BUILD_RELEASE_CLANG) -j $(JOBS)
+	ctest --test-dir $(BUILD_RELEASE_CLANG) --output-on-failure -j $(JOBS) -E '^(package_deb|window_screenshots)$$'
+
+test: test-fast test-asan test-tsan fuzz-smoke test-release
+
+package: deps
+	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGE_PACKAGES)"
+	cmake --preset release-gcc -B $(BUILD_RELEASE_GCC)
+	cmake --build $(BUILD_RELEASE_GCC) -j $(JOBS) --target package
+	@ls $(BUILD_RELEASE_GCC)/tessaly_*.deb
+
+icons:
+	@$(MAKE) --no-print-directory install-packages WANT="$(ICON_PACKAGES)"
+	data/icons/render.sh
 
 bench: build
 	@$(MAKE) --no-print-directory install-packages WANT="$(BENCH_PACKAGES)"
 	bench/run_all.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE_GCC) $(BUILD_RELEASE_CLANG)

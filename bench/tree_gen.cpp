@@ -48,16 +48,21 @@ int main(int argc, char** argv) {
     }
     long file = 0;
     for (int folder = 1; folder <= kFolders; ++folder) {
-        paths[folder] = paths[(folder - 1) / kFanOut] + "/d" + std::to_string(folder);
+        // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) about
+        // "literal" + std::string temporaries.
+        paths[folder] = paths[(folder - 1) / kFanOut];
+        paths[folder].append("/d").append(std::to_string(folder));
         if (!MakeFolder(paths[folder])) {
             std::perror(paths[folder].c_str());
             return 1;
         }
         for (int i = 0; i < kFilesPerFolder; ++i, ++file) {
-            std::string name = "f" + std::to_string(file) + ".txt";
+            std::string name;
             if (file % kLookAlikeEvery == 0) {
-                name = std::to_string(i) +
-                       std::string(kLookAlikes[(file / kLookAlikeEvery) % kLookAlikes.size()]);
+                name.append(std::to_string(i))
+                    .append(kLookAlikes[(file / kLookAlikeEvery) % kLookAlikes.size()]);
+            } else {
+                name.append("f").append(std::to_string(file)).append(".txt");
             }
             if (!MakeFile(paths[folder] + "/" + name)) {
                 std::perror(name.c_str());

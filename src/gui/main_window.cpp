@@ -30,6 +30,7 @@
 #include "core/settings/settings_store.h"
 #include "core/ui/texts.h"
 #include "gui/about_dialog.h"
+#include "gui/app_icon.h"
 #include "gui/mailbox.h"
 #include "gui/models.h"
 #include "platform/dos_path.h"
@@ -228,6 +229,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
       rowBudget_(ListRowBudget(UsableMemoryBytes())),
       rects_(DesignRects()) {
     setObjectName("frmMain");
+    setWindowIcon(AppIcon());
     buildWidgets();
     buildMenus();
     // The window opens at its design size, sized once the menu bar is filled
@@ -1020,8 +1022,8 @@ void MainWindow::mnuProperties_Click() {
 // ------------------------------------------------------------------- help
 
 void MainWindow::mnuContent_Click() {
-    const std::string help = services_.applicationFolder + kSeparator + "help.html";
-    if (FileExists(help)) {
+    const std::string help = FindHelpPage(services_.applicationFolder);
+    if (!help.empty()) {
         services_.shell.open(help);
     } else if (message(Str(texts::kNoHelpFiles), MsgIcon::Exclamation, MsgButtons::YesNo) ==
                MsgAnswer::Yes) {

@@ -19,11 +19,18 @@ bool FileExists(const std::string& path);
 std::string ExecutableFolder();
 
 // Where the settings file and the log live: `exeFolder` when the program may
-// write there (portable use); otherwise the per-user configuration folder,
-// $XDG_CONFIG_HOME/Tessaly or ~/.config/Tessaly. FindAppFolder only names it
-// (for readers such as the command line, which must leave the disk as it
-// was); ResolveAppFolder also creates the per-user folder when missing.
+// write there (portable use) and it is not an installed program, one with
+// InstalledDataFolder(exeFolder) beside it; otherwise the per-user
+// configuration folder, $XDG_CONFIG_HOME/Tessaly or ~/.config/Tessaly. So
+// root running an installed program writes nothing into the system's program
+// folder. FindAppFolder only names it (for readers such as the command line,
+// which must leave the disk as it was); ResolveAppFolder also creates the
+// per-user folder when missing.
 std::string FindAppFolder(const std::string& exeFolder);
 std::string ResolveAppFolder(const std::string& exeFolder);
+
+// The help page Help > Contents opens for a program in `exeFolder`: the first
+// of HelpPageCandidates(exeFolder) for which FileExists holds; "" when none.
+std::string FindHelpPage(const std::string& exeFolder);
 
 }  // namespace tessaly

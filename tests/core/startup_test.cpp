@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/install_layout.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -281,6 +282,17 @@ TEST(ResolveAppFolder, MovesToTheUserConfigFolderWhenTheExecutableFolderIsNotWri
         EXPECT_EQ(ResolveAppFolder(notAFolder), dir.file("home/.config/Tessaly"));
         EXPECT_TRUE(fs::is_directory(dir.file("home/.config/Tessaly")));
     }
+}
+
+// An installed program's folder (/usr/bin) is writable for root: the settings
+// and the log still go to the user's folder, never beside the system's programs.
+TEST(ResolveAppFolder, MovesAwayFromTheFolderOfAnInstalledProgram) {
+    TempDir dir;
+    const std::string bin = dir.file("usr/bin");
+    fs::create_directories(bin);
+    fs::create_directories(InstalledDataFolder(bin));
+    ScopedEnv xdg("XDG_CONFIG_HOME", dir.file("config"));
+    EXPECT_EQ(ResolveAppFolder(bin), dir.file("config/Tessaly"));
 }
 
 TEST(ResolveAppFolder, MovesAwayFromAReadOnlyFolder) {

@@ -77,6 +77,7 @@ class TestLayoutHelpAbout : public QObject {
 
   private slots:
     void opensAtTheDesignGeometry();
+    void windowIconHasEveryHicolorSize();
     void sizeChangesLayTheControlsOut_data();
     void sizeChangesLayTheControlsOut();
     void nothingIsDoneWhileMinimised();
@@ -112,6 +113,18 @@ void TestLayoutHelpAbout::opensAtTheDesignGeometry() {
     // The white window and its tabs.
     QCOMPARE(Background(w.centralWidget()), kWhite);
     QCOMPARE(Background(Child<QLabel>(w, "lblFiles")), kWhite);
+}
+
+// The icon comes from resources linked into a static library, which a linker
+// drops unless they are registered by hand: an empty icon shows the fault.
+void TestLayoutHelpAbout::windowIconHasEveryHicolorSize() {
+    Harness h;
+    const QIcon icon = h.window().windowIcon();
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        QVERIFY2(icon.availableSizes().contains(QSize(size, size)),
+                 qPrintable(QString::number(size)));
+        QCOMPARE(icon.pixmap(size, size).size(), QSize(size, size));
+    }
 }
 
 void TestLayoutHelpAbout::sizeChangesLayTheControlsOut_data() {

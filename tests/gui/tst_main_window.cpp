@@ -143,7 +143,7 @@ void TestMainWindow::startUpExtractsBeforeTheWindowShows() {
     Harness h;
     h.dir.write("my index.dat", SampleBytes());
     h.toolkit.answers = {MsgAnswer::Ok};
-    h.window().startUp("\"" + h.dir.file("my index.dat") + "\"");
+    h.window().startUp(std::string("\"").append(h.dir.file("my index.dat")).append("\""));
     // startUp returns only when the scan has finished.
     QVERIFY(!h.window().isVisible());
     QCOMPARE(h.window().contentsModel().rowCount(), 4);

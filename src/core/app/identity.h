@@ -9,6 +9,10 @@ namespace tessaly {
 // several log lines and the base of the settings file name.
 inline constexpr std::string_view kTitle = "Tessaly";
 
+// The program's reverse-DNS id: the name of its desktop entry (without
+// ".desktop") and of its AppStream metainfo file.
+inline constexpr std::string_view kAppId = "org.example.tessaly.Tessaly";
+
 struct Version {
     int major;
     int minor;

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/app/identity.h"
+#include "core/app/install_layout.h"
 #include "core/app/startup.h"
 #include "platform/files.h"
 
@@ -73,10 +75,13 @@ bool FolderHoldsMatch(const std::string& folder, std::string_view pattern) {
     return found;
 }
 
-bool IsWritableFolder(const std::string& folder) {
+bool IsFolder(const std::string& path) {
     struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::access(folder.c_str(), W_OK | X_OK) == 0;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsWritableFolder(const std::string& folder) {
+    return IsFolder(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 std::string HomeFolder() {
@@ -128,7 +133,7 @@ std::string ExecutableFolder() {
 }
 
 std::string FindAppFolder(const std::string& exeFolder) {
-    if (IsWritableFolder(exeFolder)) return exeFolder;
+    if (IsWritableFolder(exeFolder) && !IsFolder(InstalledDataFolder(exeFolder))) return exeFolder;
     std::string base = UserConfigFolder();
     if (base.empty()) return exeFolder;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
@@ -142,6 +147,13 @@ std::string ResolveAppFolder(const std::string& exeFolder) {
         std::filesystem::create_directories(folder, ec);
     }
     return folder;
+}
+
+std::string FindHelpPage(const std::string& exeFolder) {
+    for (std::string& candidate : HelpPageCandidates(exeFolder)) {
+        if (FileExists(candidate)) return std::move(candidate);
+    }
+    return {};
 }
 
 }  // namespace tessaly
