@@ -15,7 +15,7 @@
 #include <QStatusBar>
 #include <chrono>
 #include <cstdio>
-#include <vector>
+#include <variant>
 
 #include "core/actions/addresses.h"
 #include "core/actions/result_writer.h"
@@ -26,6 +26,7 @@
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "core/settings/settings_store.h"
+#include "core/ui/menu_state.h"
 #include "core/ui/texts.h"
 #include "gui/about_dialog.h"
 #include "gui/mailbox.h"
@@ -89,6 +90,11 @@ class ContentsBatcher final : public RowSink {
     Mailbox<ContentsRows>& mailbox_;
     ContentsRows batch_;
     Clock::time_point last_ = Clock::now();
+};
+
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
 };
 
 }  // namespace
@@ -170,6 +176,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     setObjectName("frmMain");
     buildWidgets();
     buildMenus();
+    render();
     // The window opens at its design size, sized once the menu bar is filled
     // so that its height is known.
     resizeOuter(kDesignClientWidth + kNonClientWidth, kDesignClientHeight + kNonClientHeight);
@@ -242,7 +249,6 @@ void MainWindow::buildWidgets() {
     };
     lvwFiles_ = makeList("lvwFiles", filesModel_);
     lvwContents_ = makeList("lvwContents", contentsModel_);
-    lvwContents_->setVisible(false);
 
     lblSearchIn_ = new QLabel(QStringLiteral("Search in:"), central);
     lblSearchIn_->setObjectName("lblSearchIn");
@@ -411,10 +417,77 @@ MsgAnswer MainWindow::message(const std::string& text, MsgIcon icon, MsgButtons 
     return services_.toolkit.messageBox(text, icon, buttons);
 }
 
+// ------------------------------------------------------------------- state
+
+void MainWindow::apply(const Event& event) {
+    const Effects effects = session_.handle(event);
+    render();
+    for (const Effect& effect : effects) perform(effect);
+}
+
+void MainWindow::perform(const Effect& effect) {
+    std::visit(Overloaded{
+                   [this](const StartWalk& e) { SearchForIndexFiles(e.root); },
+                   [this](const StartScan& e) {
+                       // The load steps end before the scan fills the list.
+                       ensureLoaded();
+                       startScan(e.path);
+                   },
+                   [this](const StopWork& e) {
+                       stopRequested_ = true;
+                       if (e.wait) joinWorker();
+                   },
+                   [this](const ClearList& e) {
+                       if (e.list == ListKind::Files) {
+                           if (filesModel_->rowCount() > 0) filesModel_->clear();
+                       } else {
+                           contentsModel_->clear();
+                       }
+                   },
+                   [this](const LogLine& e) { services_.log.write(e.text); },
+                   [this](const ShowMessage& e) {
+                       message(e.text, e.kind == MessageKind::Information ? MsgIcon::Information
+                                                                          : MsgIcon::None);
+                   },
+               },
+               effect);
+}
+
+ReportList* MainWindow::listFor(ListKind list) const {
+    switch (list) {
+        case ListKind::Files:
+            return lvwFiles_;
+        case ListKind::Contents:
+            return lvwContents_;
+    }
+    return nullptr;
+}
+
+// Shows the session's controls; nothing here decides anything.
+void MainWindow::render() {
+    const Controls c = session_.controls();
+    for (std::size_t i = 0; i < kListKinds; ++i) {
+        const ListControls& shown = c.lists[i];
+        ReportList* list = listFor(static_cast<ListKind>(i));
+        list->setEnabled(shown.enabled);
+        list->header()->setVisible(shown.headerVisible);
+        list->setVisible(shown.visible);
+    }
+    txtSearchIn_->setEnabled(c.searchFieldEnabled);
+    lblBrowse_->setEnabled(c.browseEnabled);
+    lblSearch_->setEnabled(c.searchEnabled);
+    lblSearch_->setText(UiText(c.searchCaption));
+    if (c.status.empty()) {
+        statusBar()->clearMessage();
+    } else if (const QString status = PathText(c.status); statusBar()->currentMessage() != status) {
+        statusBar()->showMessage(status);
+    }
+    setWindowTitle(QString::fromStdString(title_ + Str(c.titleTag)));
+}
+
 // ---------------------------------------------------------------- start-up
 
 void MainWindow::startUp(const std::string& commandLineText) {
-    currentView_ = 1;
     services_.log.write("Initializing " + title_ + " v." + std::to_string(kVersion.major) + "." +
                         std::to_string(kVersion.minor) + "." + std::to_string(kVersion.revision));
     if (!commandLineText.empty()) {
@@ -425,7 +498,7 @@ void MainWindow::startUp(const std::string& commandLineText) {
                 MsgIcon::Exclamation);
         } else if (message(Str(texts::kWarnMayTakeAMoment), MsgIcon::Exclamation,
                            MsgButtons::OkCancel) == MsgAnswer::Ok) {
-            ExtractContents(path, /*wait=*/true);
+            ExtractContents(path, ExtractFrom::StartUp, /*wait=*/true);
         }
     }
     ensureLoaded();
@@ -438,7 +511,6 @@ void MainWindow::ensureLoaded() {
 }
 
 void MainWindow::Form_Load() {
-    setWindowTitle(QString::fromStdString(title_));
     const double filesWidth = toTwips(lvwFiles_->width());
     setFilesColumn(0, filesWidth - 1300);
     setFilesColumn(1, 1300);
@@ -492,9 +564,7 @@ void MainWindow::Form_Load() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing stops a running walk or scan first and waits for its thread.
-    closing_ = true;
-    stopRequested_ = true;
-    joinWorker();
+    apply(WindowClosing{});
 
     auto& log = services_.log;
     auto& settings = services_.settings;
@@ -527,55 +597,33 @@ double MainWindow::filesColumnTwips(int column) const {
     return pixels == toPixels(columnTwips_[column]) ? columnTwips_[column] : toTwips(pixels);
 }
 
-void MainWindow::deliverContents() { contentsModel_->appendRows(contentsMailbox_.take()); }
-
-void MainWindow::deliverFiles() {
-    FilesDelivery delivery = filesMailbox_.take();
-    filesModel_->appendRows(std::move(delivery.rows));
-    if (!delivery.folder.empty()) {
-        statusBar()->showMessage(QString::fromStdString(Str(texts::kSearching)) +
-                                 PathText(delivery.folder));
-    }
-}
-
-void MainWindow::joinWorker() {
-    if (worker_.joinable()) worker_.join();
-}
-
 // ------------------------------------------------------------------ search
 
 void MainWindow::lblSearch_Click() {
-    const QString caption = lblSearch_->text();
-    if (caption == QLatin1String(texts::kSearch.data(), texts::kSearch.size())) {
-        if (filesModel_->rowCount() > 0) filesModel_->clear();
-        // A field too short to name a folder takes the stored root; the
-        // platform's root folder is short but whole.
-        const QString text = txtSearchIn_->text();
-        if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
-            txtSearchIn_->setText(
-                PathText(services_.settings.read("Search", "Path", DefaultSearchRoot())));
+    switch (session_.searchAction()) {
+        case SearchAction::Search: {
+            // A field too short to name a folder takes the stored root; the
+            // platform's root folder is short but whole.
+            const QString text = txtSearchIn_->text();
+            if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
+                txtSearchIn_->setText(
+                    PathText(services_.settings.read("Search", "Path", DefaultSearchRoot())));
+            }
+            apply(SearchClicked{QFile::encodeName(txtSearchIn_->text()).toStdString()});
+            break;
         }
-        SearchForIndexFiles(QFile::encodeName(txtSearchIn_->text()).toStdString());
-    } else if (caption == QLatin1String(texts::kBack.data(), texts::kBack.size())) {
-        lvwContents_->setVisible(false);
-        lvwFiles_->setEnabled(true);
-        lvwFiles_->setVisible(true);
-        txtSearchIn_->setEnabled(true);
-        lblBrowse_->setEnabled(true);
-        lblSearch_->setText(QString::fromStdString(Str(texts::kSearch)));
-        contentsModel_->clear();
-        currentView_ = 1;
-    } else {
-        stopRequested_ = true;
+        case SearchAction::Back:
+            apply(BackClicked{});
+            break;
+        case SearchAction::Stop:
+            apply(StopClicked{});
+            break;
+        case SearchAction::Nothing:
+            break;
     }
 }
 
 void MainWindow::SearchForIndexFiles(const std::string& root) {
-    services_.log.write("Starting scan");
-    lblBrowse_->setEnabled(false);
-    lvwFiles_->setEnabled(false);
-    lblSearch_->setText(QString::fromStdString(Str(texts::kStop)));
-    txtSearchIn_->setEnabled(false);
     const auto start = Clock::now();
     joinWorker();
     worker_ = std::thread([this, root, start] {
@@ -590,40 +638,24 @@ void MainWindow::SearchForIndexFiles(const std::string& root) {
 
 void MainWindow::finishSearch(const std::string& seconds) {
     joinWorker();
-    if (closing_) return;
-    auto& log = services_.log;
-    log.write("Search Completed in: " + seconds + "  seconds");
-    log.write("Checking items found ...");
-    if (filesModel_->rowCount() == 0) {
-        log.write("No items found, cannot enabled View File Contents option");
-    } else {
-        log.write(std::to_string(filesModel_->rowCount()) +
-                  " items found, enabling View File Contents option");
-    }
-    statusBar()->clearMessage();
-    lvwFiles_->setEnabled(true);
-    txtSearchIn_->setEnabled(true);
-    lblBrowse_->setEnabled(true);
-    lblSearch_->setText(QString::fromStdString(Str(texts::kSearch)));
-    log.write("Scan finished");
+    apply(WalkFinished{static_cast<std::size_t>(filesModel_->rowCount()), seconds});
+    if (session_.closing()) return;
     stopRequested_ = false;
     emit workFinished();
 }
 
 // -------------------------------------------------------------- extraction
 
-void MainWindow::ExtractContents(const std::string& path, bool wait) {
-    services_.log.write("Extracting contents from: " + path +
-                        " .... please wait (this may take a few minutes)");
-    contentsFile_ = path;
-    ensureLoaded();
-    lvwFiles_->setEnabled(false);
-    txtSearchIn_->setEnabled(false);
-    lblBrowse_->setEnabled(false);
-    lvwContents_->setVisible(true);
-    lvwContents_->raise();
-    lvwContents_->header()->setVisible(false);
-    statusBar()->showMessage(QString::fromStdString(Str(texts::kExtractingStatus)));
+void MainWindow::ExtractContents(const std::string& path, ExtractFrom from, bool wait) {
+    apply(ExtractRequested{path, from});
+    if (wait && busy()) {
+        QEventLoop loop;
+        connect(this, &MainWindow::workFinished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+void MainWindow::startScan(const std::string& path) {
     const auto start = Clock::now();
     joinWorker();
     worker_ = std::thread([this, path, start] {
@@ -637,46 +669,26 @@ void MainWindow::ExtractContents(const std::string& path, bool wait) {
             this, [this, ok, report, seconds] { finishExtraction(ok, report, seconds); },
             Qt::QueuedConnection);
     });
-    if (wait) {
-        QEventLoop loop;
-        connect(this, &MainWindow::workFinished, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
 }
 
 void MainWindow::finishExtraction(bool ok, const std::string& errorReport,
                                   const std::string& seconds) {
     joinWorker();
-    if (closing_) return;
-    auto& log = services_.log;
-    const int n = contentsModel_->rowCount();
-    if (!ok) {
-        // The report, then the window ends as after a finished scan with the
-        // rows found so far; nothing stays disabled.
-        message(errorReport, MsgIcon::None);
-        log.write(errorReport);
-    } else {
-        log.write("Contents found: " + std::to_string(n));
-        log.write("Scan completed in: " + seconds + "  seconds");
-    }
-    if (n == 0) {
-        lvwContents_->setVisible(false);
-        txtSearchIn_->setEnabled(true);
-        lblSearch_->setEnabled(true);
-        lblBrowse_->setEnabled(true);
-        statusBar()->clearMessage();
-        lvwFiles_->setEnabled(true);
-        currentView_ = 1;
-        if (ok) message(Str(texts::kNoContentsFound), MsgIcon::Information);
-    } else {
-        lvwFiles_->setVisible(false);
-        statusBar()->clearMessage();
-        currentView_ = 2;
-        if (ok) message(std::to_string(n) + Str(texts::kItemsFound), MsgIcon::Information);
-        lblSearch_->setText(QString::fromStdString(Str(texts::kBack)));
-        lblSearch_->setEnabled(true);
-    }
-    emit workFinished();
+    apply(ScanFinished{static_cast<std::size_t>(contentsModel_->rowCount()), ok, errorReport,
+                       seconds});
+    if (!session_.closing()) emit workFinished();
+}
+
+void MainWindow::deliverContents() { contentsModel_->appendRows(contentsMailbox_.take()); }
+
+void MainWindow::deliverFiles() {
+    FilesDelivery delivery = filesMailbox_.take();
+    filesModel_->appendRows(std::move(delivery.rows));
+    if (!delivery.folder.empty()) apply(WalkEnteredFolder{std::move(delivery.folder)});
+}
+
+void MainWindow::joinWorker() {
+    if (worker_.joinable()) worker_.join();
 }
 
 // ------------------------------------------------------------ lists, menu
@@ -762,21 +774,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void MainWindow::showTab(bool files, std::string_view tag) {
-    lvwFiles_->setVisible(files);
-    lvwContents_->setVisible(!files);
-    // Each tab click replaces the previous tab's tag, so tags never pile up.
-    setWindowTitle(QString::fromStdString(title_ + Str(tag)));
+void MainWindow::lblFiles_Click() {
+    apply(TabClicked{ListKind::Files, static_cast<std::size_t>(filesModel_->rowCount())});
 }
 
-void MainWindow::lblFiles_Click() { showTab(true, texts::kFilesTag); }
-
 void MainWindow::lblContent_Click() {
-    if (contentsModel_->rowCount() > 0) {
-        showTab(false, texts::kContentsTag);
-    } else {
-        message(Str(texts::kNothingToShow), MsgIcon::Information);
-    }
+    apply(TabClicked{ListKind::Contents, static_cast<std::size_t>(contentsModel_->rowCount())});
 }
 
 void MainWindow::lblBrowse_Click() {
@@ -795,19 +798,18 @@ void MainWindow::mnuView_Click() {
     }
     const int row = selectedRow(lvwFiles_);
     if (row < 0) return;
-    txtSearchIn_->setEnabled(false);
-    lblSearch_->setEnabled(false);
-    lblBrowse_->setEnabled(false);
-    ExtractContents(filesModel_->row(row).location);
+    // The search row stays disabled until the scan ends.
+    ExtractContents(filesModel_->row(row).location, ExtractFrom::FilesList);
 }
 
 void MainWindow::mnuSaveResults_Click() {
-    if (currentView_ != 1 && currentView_ != 2) {
+    const int view = currentView();
+    if (view != 1 && view != 2) {
         message(Str(texts::kSaveInvalidView), MsgIcon::Exclamation);
         services_.log.write(Str(texts::kSaveInvalidView));
         return;
     }
-    const bool files = currentView_ == 1;
+    const bool files = view == 1;
     const std::string name = services_.toolkit.saveFileName(
         Str(files ? texts::kSaveResultsTitle : texts::kSaveContentsTitle), Str(texts::kSaveFilter),
         QFile::encodeName(txtSearchIn_->text()).toStdString());
@@ -818,10 +820,10 @@ void MainWindow::mnuSaveResults_Click() {
     const SaveResult result = SaveAtomically(name, [&](std::ostream& out) {
         if (layout == SaveLayout::Html) {
             if (files) {
-                WriteHtml(out, contentsFile_, fileRows.size(),
+                WriteHtml(out, contentsFile(), fileRows.size(),
                           [&](std::size_t i) { return std::string_view(fileRows[i].location); });
             } else {
-                WriteHtml(out, contentsFile_, entries.size(),
+                WriteHtml(out, contentsFile(), entries.size(),
                           [&](std::size_t i) { return entries.shown(i); });
             }
         } else if (files) {
@@ -840,12 +842,12 @@ void MainWindow::mnuSaveResults_Click() {
 }
 
 void MainWindow::mnuCopy_Click() {
-    if (currentView_ == 1) {
+    if (currentView() == 1) {
         const int row = selectedRow(lvwFiles_);
         if (row < 0) return;
         services_.toolkit.setClipboardText(
             PathText(FilesRowClipboardText(filesModel_->row(row))).toStdString());
-    } else if (currentView_ == 2) {
+    } else if (currentView() == 2) {
         const int row = selectedRow(lvwContents_);
         if (row < 0) return;
         services_.toolkit.setClipboardText(
@@ -854,7 +856,7 @@ void MainWindow::mnuCopy_Click() {
 }
 
 void MainWindow::mnuOpen_Click() {
-    if (currentView_ == 1) return;
+    if (currentView() == 1) return;
     if (message(Str(texts::kLaunchQuestion), MsgIcon::Question, MsgButtons::YesNo) !=
         MsgAnswer::Yes)
         return;
@@ -882,7 +884,7 @@ void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
 }
 
 void MainWindow::mnuProperties_Click() {
-    if (currentView_ == 2 || filesModel_->rowCount() == 0) return;
+    if (currentView() == 2 || filesModel_->rowCount() == 0) return;
     const int row = selectedRow(lvwFiles_);
     if (row < 0) return;
     services_.shell.showProperties(filesModel_->row(row).location);

@@ -4,13 +4,14 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTableView>
+#include <array>
 #include <atomic>
 #include <map>
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "core/app/session.h"
 #include "core/extract/contents_rows.h"
 #include "core/search/index_file_row.h"
 #include "core/ui/layout.h"
@@ -78,9 +79,11 @@ struct MainWindowServices {
     std::string applicationFolder;
 };
 
-// The main window. Its handlers carry the names of the events they answer;
-// the decisions they need come from core, the long work (walk, scan) runs on a
-// worker thread whose rows reach the lists in batches.
+// The main window: widgets, and the handlers that carry the names of the
+// events they answer. The window's state lives in a Session (core), which
+// takes each event and says what to do; the window does it and shows the
+// session's controls in render(). The walk and the scan run on a worker
+// thread whose rows reach the lists in batches.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
   public:
@@ -93,11 +96,12 @@ class MainWindow final : public QMainWindow {
 
     // Scans one file into the contents list. `wait` runs the scan to its end
     // before returning (start-up); otherwise it returns at once.
-    void ExtractContents(const std::string& path, bool wait = false);
+    void ExtractContents(const std::string& path, ExtractFrom from = ExtractFrom::StartUp,
+                         bool wait = false);
 
     // Program-wide state the commands read.
-    int currentView() const { return currentView_; }
-    const std::string& contentsFile() const { return contentsFile_; }
+    int currentView() const { return static_cast<int>(session_.view()); }
+    const std::string& contentsFile() const { return session_.contentsFile(); }
     bool busy() const { return worker_.joinable(); }
 
     FilesModel& filesModel() { return *filesModel_; }
@@ -146,12 +150,20 @@ class MainWindow final : public QMainWindow {
     void Form_Load();
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
+    void startScan(const std::string& path);
     void finishSearch(const std::string& seconds);
     void finishExtraction(bool ok, const std::string& errorReport, const std::string& seconds);
     void joinWorker();
-    void showTab(bool files, std::string_view tag);
+
+    // Hands an event to the session, shows its controls, then carries out
+    // its effects in order.
+    void apply(const Event& event);
+    void perform(const Effect& effect);
+    void render();
+
     void applyMenuStates(std::span<const MenuItemState> states);
     void popupAt(const QPoint& globalPos);
+    ReportList* listFor(ListKind list) const;
     int selectedRow(ReportList* view) const;
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
@@ -166,17 +178,14 @@ class MainWindow final : public QMainWindow {
 
     MainWindowServices services_;
     std::string title_;
-
-    int currentView_ = 1;
-    std::string contentsFile_;
+    Session session_;
     std::atomic<bool> stopRequested_{false};
-    bool loaded_ = false;
-    bool closing_ = false;
-    bool inLayout_ = false;
-
     std::thread worker_;
     Mailbox<ContentsRows> contentsMailbox_;
     Mailbox<FilesDelivery> filesMailbox_;
+
+    bool loaded_ = false;
+    bool inLayout_ = false;
 
     QFrame* shFiles_ = nullptr;
     QFrame* shContent_ = nullptr;
