@@ -13,8 +13,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
-#include <chrono>
-#include <cstdio>
 #include <variant>
 
 #include "core/actions/addresses.h"
@@ -22,14 +20,12 @@
 #include "core/actions/url_rules.h"
 #include "core/app/identity.h"
 #include "core/app/startup.h"
-#include "core/extract/scanner.h"
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "core/settings/settings_store.h"
 #include "core/ui/menu_state.h"
 #include "core/ui/texts.h"
 #include "gui/about_dialog.h"
-#include "gui/mailbox.h"
 #include "gui/models.h"
 #include "platform/dos_path.h"
 #include "platform/files.h"
@@ -38,22 +34,7 @@ namespace tessaly {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr auto kBatchInterval = std::chrono::milliseconds(50);
-constexpr std::size_t kContentsBatchRows = 4096;
-constexpr std::size_t kFilesBatchRows = 512;
-
 std::string Str(std::string_view s) { return std::string(s); }
-
-// Elapsed seconds as the log shows them: single precision, two decimals, in
-// the user's number format.
-std::string Seconds(Clock::time_point start) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    const float seconds = static_cast<float>(ms.count()) / 1000.0f;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f", static_cast<double>(seconds));
-    return buf;
-}
 
 QColor WindowBackground() { return QColor(255, 255, 255); }
 
@@ -64,84 +45,12 @@ void SetColours(QWidget* w, const QColor& background, const QColor& text) {
     w->setPalette(p);
 }
 
-// Hands rows of a running scan to the contents list in batches.
-class ContentsBatcher final : public RowSink {
-  public:
-    ContentsBatcher(MainWindow* window, Mailbox<ContentsRows>& mailbox)
-        : window_(window), mailbox_(mailbox) {}
-    void row(std::uint64_t, std::string_view bytes) override {
-        batch_.append(bytes);
-        if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
-    }
-    void flush() {
-        last_ = Clock::now();
-        if (batch_.empty()) return;
-        const bool ask = mailbox_.put(
-            std::exchange(batch_, ContentsRows{}),
-            [](ContentsRows& waiting, ContentsRows&& more) { waiting.appendAll(std::move(more)); });
-        if (ask) {
-            QMetaObject::invokeMethod(
-                window_, [w = window_] { w->deliverContents(); }, Qt::QueuedConnection);
-        }
-    }
-
-  private:
-    MainWindow* window_;
-    Mailbox<ContentsRows>& mailbox_;
-    ContentsRows batch_;
-    Clock::time_point last_ = Clock::now();
-};
-
 template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
 
 }  // namespace
-
-// Hands the files a running walk finds to the files list in batches, logs each
-// one with its short path, and keeps the status line on the folder walked.
-class FilesBatcher final : public WalkSink {
-  public:
-    FilesBatcher(MainWindow* window, AppLog& log, Mailbox<FilesDelivery>& mailbox)
-        : window_(window), log_(log), mailbox_(mailbox) {}
-
-    void enteringFolder(const std::string& base) override {
-        batch_.folder = base;
-        if (Clock::now() - last_ >= kBatchInterval) flush();
-    }
-    void fileFound(const FoundFile& file) override {
-        const std::string size = FormatSizeKB(file.size);
-        batch_.rows.push_back({file.location, size});
-        log_.write("File found: " + file.location + "(" + size + " KB)");
-        log_.write("Converting [ " + file.location + " ] to DOS compatable path");
-        log_.write("DOS Path: " + GetDosPath(file.location) + "(" + size + " KB)");
-        if (batch_.rows.size() >= kFilesBatchRows || Clock::now() - last_ >= kBatchInterval)
-            flush();
-    }
-    void flush() {
-        last_ = Clock::now();
-        if (batch_.rows.empty() && batch_.folder.empty()) return;
-        const bool ask = mailbox_.put(
-            std::exchange(batch_, FilesDelivery{}),
-            [](FilesDelivery& waiting, FilesDelivery&& more) {
-                waiting.rows.insert(waiting.rows.end(), std::make_move_iterator(more.rows.begin()),
-                                    std::make_move_iterator(more.rows.end()));
-                if (!more.folder.empty()) waiting.folder = std::move(more.folder);
-            });
-        if (ask) {
-            QMetaObject::invokeMethod(
-                window_, [w = window_] { w->deliverFiles(); }, Qt::QueuedConnection);
-        }
-    }
-
-  private:
-    MainWindow* window_;
-    AppLog& log_;
-    Mailbox<FilesDelivery>& mailbox_;
-    FilesDelivery batch_;
-    Clock::time_point last_ = Clock::now();
-};
 
 ReportList::ReportList(QWidget* parent) : QTableView(parent) {
     setShowGrid(false);
@@ -174,6 +83,15 @@ void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
 MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services), title_(kTitle), rects_(DesignRects()) {
     setObjectName("frmMain");
+    work_ = new BackgroundWork(services_.log, this);
+    connect(work_, &BackgroundWork::filesDelivered, this, [this](FilesDelivery& delivery) {
+        filesModel_->appendRows(std::move(delivery.rows));
+        if (!delivery.folder.empty()) apply(WalkEnteredFolder{std::move(delivery.folder)});
+    });
+    connect(work_, &BackgroundWork::contentsDelivered, this,
+            [this](ContentsRows& rows) { contentsModel_->appendRows(std::move(rows)); });
+    connect(work_, &BackgroundWork::walkFinished, this, &MainWindow::finishSearch);
+    connect(work_, &BackgroundWork::scanFinished, this, &MainWindow::finishExtraction);
     buildWidgets();
     buildMenus();
     render();
@@ -182,10 +100,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     resizeOuter(kDesignClientWidth + kNonClientWidth, kDesignClientHeight + kNonClientHeight);
 }
 
-MainWindow::~MainWindow() {
-    stopRequested_ = true;
-    joinWorker();
-}
+MainWindow::~MainWindow() { work_->stopAndWait(); }
 
 double MainWindow::dpi() const {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -431,11 +346,14 @@ void MainWindow::perform(const Effect& effect) {
                    [this](const StartScan& e) {
                        // The load steps end before the scan fills the list.
                        ensureLoaded();
-                       startScan(e.path);
+                       work_->startScan(e.path);
                    },
                    [this](const StopWork& e) {
-                       stopRequested_ = true;
-                       if (e.wait) joinWorker();
+                       if (e.wait) {
+                           work_->stopAndWait();
+                       } else {
+                           work_->requestStop();
+                       }
                    },
                    [this](const ClearList& e) {
                        if (e.list == ListKind::Files) {
@@ -623,25 +541,11 @@ void MainWindow::lblSearch_Click() {
     }
 }
 
-void MainWindow::SearchForIndexFiles(const std::string& root) {
-    const auto start = Clock::now();
-    joinWorker();
-    worker_ = std::thread([this, root, start] {
-        FilesBatcher batcher(this, services_.log, filesMailbox_);
-        SearchFolderTree(root, batcher, stopRequested_);
-        batcher.flush();
-        const std::string seconds = Seconds(start);
-        QMetaObject::invokeMethod(
-            this, [this, seconds] { finishSearch(seconds); }, Qt::QueuedConnection);
-    });
-}
+void MainWindow::SearchForIndexFiles(const std::string& root) { work_->startWalk(root); }
 
 void MainWindow::finishSearch(const std::string& seconds) {
-    joinWorker();
     apply(WalkFinished{static_cast<std::size_t>(filesModel_->rowCount()), seconds});
-    if (session_.closing()) return;
-    stopRequested_ = false;
-    emit workFinished();
+    if (!session_.closing()) emit workFinished();
 }
 
 // -------------------------------------------------------------- extraction
@@ -655,40 +559,10 @@ void MainWindow::ExtractContents(const std::string& path, ExtractFrom from, bool
     }
 }
 
-void MainWindow::startScan(const std::string& path) {
-    const auto start = Clock::now();
-    joinWorker();
-    worker_ = std::thread([this, path, start] {
-        ContentsBatcher batcher(this, contentsMailbox_);
-        const ScanOutcome outcome = ScanFile(path, batcher, &stopRequested_);
-        batcher.flush();
-        const std::string seconds = Seconds(start);
-        const bool ok = outcome.ok;
-        const std::string report = ok ? std::string() : outcome.error.ReportText();
-        QMetaObject::invokeMethod(
-            this, [this, ok, report, seconds] { finishExtraction(ok, report, seconds); },
-            Qt::QueuedConnection);
-    });
-}
-
-void MainWindow::finishExtraction(bool ok, const std::string& errorReport,
-                                  const std::string& seconds) {
-    joinWorker();
-    apply(ScanFinished{static_cast<std::size_t>(contentsModel_->rowCount()), ok, errorReport,
-                       seconds});
+void MainWindow::finishExtraction(const ScanOutcome& outcome, const std::string& seconds) {
+    apply(ScanFinished{static_cast<std::size_t>(contentsModel_->rowCount()), outcome.ok,
+                       outcome.ok ? std::string() : outcome.error.ReportText(), seconds});
     if (!session_.closing()) emit workFinished();
-}
-
-void MainWindow::deliverContents() { contentsModel_->appendRows(contentsMailbox_.take()); }
-
-void MainWindow::deliverFiles() {
-    FilesDelivery delivery = filesMailbox_.take();
-    filesModel_->appendRows(std::move(delivery.rows));
-    if (!delivery.folder.empty()) apply(WalkEnteredFolder{std::move(delivery.folder)});
-}
-
-void MainWindow::joinWorker() {
-    if (worker_.joinable()) worker_.join();
 }
 
 // ------------------------------------------------------------ lists, menu

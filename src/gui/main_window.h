@@ -5,18 +5,14 @@
 #include <QPointer>
 #include <QTableView>
 #include <array>
-#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "core/app/session.h"
-#include "core/extract/contents_rows.h"
-#include "core/search/index_file_row.h"
 #include "core/ui/layout.h"
 #include "core/ui/menu_state.h"
-#include "gui/mailbox.h"
+#include "gui/background_work.h"
 #include "platform/toolkit.h"
 
 class QAction;
@@ -64,12 +60,6 @@ class ClickLabel final : public QLabel {
     void mouseMoveEvent(QMouseEvent* event) override;
 };
 
-// What a running walk has found since the list last took its rows.
-struct FilesDelivery {
-    std::vector<IndexFileRow> rows;
-    std::string folder;  // the folder being walked, for the status line
-};
-
 struct MainWindowServices {
     SettingsStore& settings;
     AppLog& log;
@@ -82,8 +72,8 @@ struct MainWindowServices {
 // The main window: widgets, and the handlers that carry the names of the
 // events they answer. The window's state lives in a Session (core), which
 // takes each event and says what to do; the window does it and shows the
-// session's controls in render(). The walk and the scan run on a worker
-// thread whose rows reach the lists in batches.
+// session's controls in render(). The walk and the scan run on a
+// BackgroundWork whose rows reach the lists in batches.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
   public:
@@ -102,16 +92,12 @@ class MainWindow final : public QMainWindow {
     // Program-wide state the commands read.
     int currentView() const { return static_cast<int>(session_.view()); }
     const std::string& contentsFile() const { return session_.contentsFile(); }
-    bool busy() const { return worker_.joinable(); }
+    bool busy() const { return work_->busy(); }
 
     FilesModel& filesModel() { return *filesModel_; }
     ContentsModel& contentsModel() { return *contentsModel_; }
     QAction* menuAction(MenuItem item) const;
     QMenu* contextMenu() const { return mnuMain_; }
-
-    // Hand the rows a worker has found to the lists (user-interface thread).
-    void deliverContents();
-    void deliverFiles();
 
     // Event handlers, public so that tests can drive them as a user would.
     void lblSearch_Click();
@@ -150,10 +136,8 @@ class MainWindow final : public QMainWindow {
     void Form_Load();
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
-    void startScan(const std::string& path);
     void finishSearch(const std::string& seconds);
-    void finishExtraction(bool ok, const std::string& errorReport, const std::string& seconds);
-    void joinWorker();
+    void finishExtraction(const ScanOutcome& outcome, const std::string& seconds);
 
     // Hands an event to the session, shows its controls, then carries out
     // its effects in order.
@@ -179,10 +163,7 @@ class MainWindow final : public QMainWindow {
     MainWindowServices services_;
     std::string title_;
     Session session_;
-    std::atomic<bool> stopRequested_{false};
-    std::thread worker_;
-    Mailbox<ContentsRows> contentsMailbox_;
-    Mailbox<FilesDelivery> filesMailbox_;
+    BackgroundWork* work_ = nullptr;
 
     bool loaded_ = false;
     bool inLayout_ = false;
