@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStatusBar>
 #include <variant>
 
@@ -27,6 +26,7 @@
 #include "core/ui/texts.h"
 #include "gui/about_dialog.h"
 #include "gui/models.h"
+#include "gui/window_placement.h"
 #include "platform/dos_path.h"
 #include "platform/files.h"
 
@@ -97,25 +97,11 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     render();
     // The window opens at its design size, sized once the menu bar is filled
     // so that its height is known.
-    resizeOuter(kDesignClientWidth + kNonClientWidth, kDesignClientHeight + kNonClientHeight);
+    placement_->resizeOuter(kDesignClientWidth + kNonClientWidth,
+                            kDesignClientHeight + kNonClientHeight);
 }
 
 MainWindow::~MainWindow() { work_->stopAndWait(); }
-
-double MainWindow::dpi() const {
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    return s ? s->logicalDotsPerInch() : 96.0;
-}
-
-int MainWindow::toPixels(double twips) const {
-    return static_cast<int>(std::lround(TwipsToPixels(twips, dpi())));
-}
-
-double MainWindow::toTwips(int pixels) const { return std::round(PixelsToTwips(pixels, dpi())); }
-
-void MainWindow::place(QWidget* widget, const TwipRect& r) {
-    widget->setGeometry(toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height));
-}
 
 void MainWindow::buildWidgets() {
     auto* central = new QWidget(this);
@@ -203,8 +189,9 @@ void MainWindow::buildWidgets() {
     connect(lblContent_, &ClickLabel::hovered, this,
             [=, this] { greyTab(lblContent_, shContent_); });
 
+    placement_ = std::make_unique<WindowPlacement>(*this, *lvwFiles_, *lvwContents_);
     for (std::size_t i = 0; i < rects_.size(); ++i) {
-        if (QWidget* w = widgetFor(static_cast<Control>(i))) place(w, rects_[i]);
+        if (QWidget* w = widgetFor(static_cast<Control>(i))) placement_->place(*w, rects_[i]);
     }
 }
 
@@ -233,17 +220,6 @@ QWidget* MainWindow::widgetFor(Control c) const {
         default:
             return nullptr;  // the status line is the main window's own
     }
-}
-
-double MainWindow::outerWidth() const { return toTwips(width()) + kNonClientWidth; }
-
-double MainWindow::outerHeight() const {
-    return toTwips(height() - menuBar()->sizeHint().height()) + kNonClientHeight;
-}
-
-void MainWindow::resizeOuter(double outerWidthTwips, double outerHeightTwips) {
-    resize(toPixels(outerWidthTwips - kNonClientWidth),
-           toPixels(outerHeightTwips - kNonClientHeight) + menuBar()->sizeHint().height());
 }
 
 void MainWindow::buildMenus() {
@@ -429,10 +405,7 @@ void MainWindow::ensureLoaded() {
 }
 
 void MainWindow::Form_Load() {
-    const double filesWidth = toTwips(lvwFiles_->width());
-    setFilesColumn(0, filesWidth - 1300);
-    setFilesColumn(1, 1300);
-    lvwContents_->header()->resizeSection(0, toPixels(toTwips(lvwContents_->width()) - 400));
+    placement_->setFirstColumns();
 
     auto& settings = services_.settings;
     const std::string root = settings.read("Search", "Path", DefaultSearchRoot());
@@ -444,40 +417,11 @@ void MainWindow::Form_Load() {
         services_.log.write("Invalid search path, resetting to default");
     }
 
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect avail = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const double height = outerHeight();
-    const double width = outerWidth();
-    const double defTop = toTwips(avail.height()) / 2 - height / 2;
-    const double defLeft = toTwips(avail.width()) / 2 - width / 2;
-    double top = ParseSetting(settings.read("Position", "T", FormatSingle(defTop)), defTop);
-    double left = ParseSetting(settings.read("Position", "L", FormatSingle(defLeft)), defLeft);
-    // A position that would put the window off every screen (one stored while
-    // minimised, or from a screen since removed) opens the window centred.
-    const QRect wanted(toPixels(left), toPixels(top), frameGeometry().width(),
-                       frameGeometry().height());
-    bool onScreen = false;
-    for (const QScreen* s : QGuiApplication::screens()) {
-        if (s->geometry().intersects(
-                wanted.adjusted(0, 0, -wanted.width() / 2, -wanted.height() / 2)))
-            onScreen = true;
-    }
-    if (!onScreen) {
-        top = defTop;
-        left = defLeft;
-    }
-    move(toPixels(left), toPixels(top));
-
-    const double defF1 = filesWidth - 1150;
-    const double f1 = ParseSetting(settings.read("Position", "f1", FormatSingle(defF1)), defF1);
-    const double f2 = ParseSetting(settings.read("Position", "f2", "1000"), 1000);
-    setFilesColumn(0, f1);
-    setFilesColumn(1, f2);
-
-    services_.log.write("Position Top: " + FormatSingle(top));
-    services_.log.write("Position Left: " + FormatSingle(left));
-    services_.log.write("Height: " + FormatSingle(height));
-    services_.log.write("Width: " + FormatSingle(width));
+    const WindowPlacement::Restored placed = placement_->restore(settings);
+    services_.log.write("Position Top: " + FormatSingle(placed.top));
+    services_.log.write("Position Left: " + FormatSingle(placed.left));
+    services_.log.write("Height: " + FormatSingle(placed.height));
+    services_.log.write("Width: " + FormatSingle(placed.width));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -493,26 +437,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     settings.write("Search", "Path", root);
     log.write("Search path: " + root + " saved");
     settings.write("Main", "Ver", VersionText());
-    // The position kept is the window's normal one, also when it closes
-    // minimised or maximised.
-    const QRect frame = (isMinimized() || isMaximized()) ? normalGeometry() : frameGeometry();
-    settings.write("Position", "T", FormatSingle(toTwips(frame.top())));
-    settings.write("Position", "L", FormatSingle(toTwips(frame.left())));
-    settings.write("Position", "f1", FormatSingle(filesColumnTwips(0)));
-    settings.write("Position", "f2", FormatSingle(filesColumnTwips(1)));
+    placement_->save(settings);
     log.write("Settings saved, preparing to close");
     if (about_) about_->close();
     event->accept();
-}
-
-void MainWindow::setFilesColumn(int column, double twips) {
-    columnTwips_[column] = twips;
-    lvwFiles_->header()->resizeSection(column, toPixels(twips));
-}
-
-double MainWindow::filesColumnTwips(int column) const {
-    const int pixels = lvwFiles_->header()->sectionSize(column);
-    return pixels == toPixels(columnTwips_[column]) ? columnTwips_[column] : toTwips(pixels);
 }
 
 // ------------------------------------------------------------------ search
@@ -801,24 +729,24 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::Form_Resize() {
     if (isMinimized() || inLayout_) return;
     inLayout_ = true;
-    const MinimumCheck check = CheckMinimum(outerWidth(), outerHeight());
+    const MinimumCheck check = CheckMinimum(placement_->outerWidth(), placement_->outerHeight());
     // One message and one correction per dimension, width first.
     if (check.widthTooSmall) {
         message(Str(texts::kMinimumWidth), MsgIcon::Information);
-        resizeOuter(check.width, outerHeight());
+        placement_->resizeOuter(check.width, placement_->outerHeight());
     }
     if (check.heightTooSmall) {
         message(Str(texts::kMinimumHeight), MsgIcon::Information);
-        resizeOuter(check.width, check.height);
+        placement_->resizeOuter(check.width, check.height);
     }
     const LayoutResult layout = LayoutFor(check.width, check.height, rects_);
     rects_ = layout.rects;
     for (Control c : {Control::LvwFiles, Control::LvwContents, Control::LblSearchIn,
                       Control::TxtSearchIn, Control::LblBrowse, Control::LblSearch}) {
-        place(widgetFor(c), rects_[static_cast<std::size_t>(c)]);
+        placement_->place(*widgetFor(c), rects_[static_cast<std::size_t>(c)]);
     }
-    setFilesColumn(0, layout.columns.location);
-    lvwContents_->header()->resizeSection(0, toPixels(layout.columns.fileContents));
+    placement_->setFilesColumn(0, layout.columns.location);
+    placement_->setContentsColumn(layout.columns.fileContents);
     inLayout_ = false;
 }
 

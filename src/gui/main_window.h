@@ -26,6 +26,7 @@ class AppLog;
 class ContentsModel;
 class FilesModel;
 class SettingsStore;
+class WindowPlacement;
 enum class UrlCommand;
 
 // Shows a popup menu at a screen position and runs the chosen command.
@@ -150,15 +151,7 @@ class MainWindow final : public QMainWindow {
     ReportList* listFor(ListKind list) const;
     int selectedRow(ReportList* view) const;
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
-
-    double dpi() const;
     QWidget* widgetFor(Control c) const;
-    double outerWidth() const;
-    double outerHeight() const;
-    void resizeOuter(double outerWidthTwips, double outerHeightTwips);
-    int toPixels(double twips) const;
-    double toTwips(int pixels) const;
-    void place(QWidget* widget, const TwipRect& rect);
 
     MainWindowServices services_;
     std::string title_;
@@ -182,12 +175,8 @@ class MainWindow final : public QMainWindow {
     ContentsModel* contentsModel_ = nullptr;
     QMenu* mnuMain_ = nullptr;
     std::map<MenuItem, QAction*> menuActions_;
+    std::unique_ptr<WindowPlacement> placement_;
     ControlRects rects_;
-    // The files columns' widths in twips as last set, so that a width the
-    // user did not change goes back to the settings exactly as it came.
-    double columnTwips_[2] = {0, 0};
-    void setFilesColumn(int column, double twips);
-    double filesColumnTwips(int column) const;
     QPointer<QWidget> about_;
 };
 
