@@ -25,6 +25,7 @@
 #include "core/ui/menu_state.h"
 #include "core/ui/texts.h"
 #include "gui/about_dialog.h"
+#include "gui/context_menu.h"
 #include "gui/models.h"
 #include "gui/window_placement.h"
 #include "platform/dos_path.h"
@@ -248,61 +249,36 @@ void MainWindow::buildMenus() {
     connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
 
     // The lists' shared context menu, never shown in the menu bar.
-    mnuMain_ = new QMenu(this);
-    mnuMain_->setObjectName("mnuMain");
-    auto add = [&](QMenu* menu, MenuItem item, const char* name, QString caption, auto handler) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(name);
-        connect(a, &QAction::triggered, this, handler);
-        menuActions_[item] = a;
-        return a;
-    };
-    auto urlCaption = [](UrlCommand c) { return QString::fromStdString(Str(Caption(c))); };
-    auto url = [this](UrlCommand c) { return [this, c] { mnuUrlCommand_Click(c); }; };
-
-    add(mnuMain_, MenuItem::View, "mnuView", QStringLiteral("View file contents"),
-        &MainWindow::mnuView_Click);
-    mnuMain_->addSeparator()->setObjectName("mnuMSep");
-    add(mnuMain_, MenuItem::Wendel, "mnuWendel", urlCaption(UrlCommand::Wendel),
-        url(UrlCommand::Wendel));
-    mnuMain_->addSeparator()->setObjectName("mnuSep");
-    QMenu* check = mnuMain_->addMenu(QStringLiteral("Check this site with"));
-    check->setObjectName("mnuURLCheckSite");
-    add(check, MenuItem::BrowserDefender, "mnuURLCheckBrowserDefender",
-        urlCaption(UrlCommand::BrowserDefender), url(UrlCommand::BrowserDefender));
-    add(check, MenuItem::Blackthorn, "mnuBlackthorn", urlCaption(UrlCommand::Blackthorn),
-        url(UrlCommand::Blackthorn));
-    add(check, MenuItem::MalwareDomainList, "mnuURLCheckMDL",
-        urlCaption(UrlCommand::MalwareDomainList), url(UrlCommand::MalwareDomainList));
-    add(check, MenuItem::SafeWeb, "mnuURLCheckSafeWeb", urlCaption(UrlCommand::SafeWeb),
-        url(UrlCommand::SafeWeb));
-    add(check, MenuItem::SiteAdvisor, "mnuSAR", urlCaption(UrlCommand::SiteAdvisor),
-        url(UrlCommand::SiteAdvisor));
-    add(check, MenuItem::TrustedSource, "mnuURLCheckTrusSrc", urlCaption(UrlCommand::TrustedSource),
-        url(UrlCommand::TrustedSource));
-    add(check, MenuItem::WebOfTrust, "mnuURLCheckWOT", urlCaption(UrlCommand::WebOfTrust),
-        url(UrlCommand::WebOfTrust));
-    add(check, MenuItem::WebSniffer, "mnuURLCheckWebSniffer", urlCaption(UrlCommand::WebSniffer),
-        url(UrlCommand::WebSniffer));
-    add(check, MenuItem::LinkScanner, "mnuURLCheckLinkScanner", urlCaption(UrlCommand::LinkScanner),
-        url(UrlCommand::LinkScanner));
-    mnuMain_->addSeparator()->setObjectName("mnuSep0");
-    add(mnuMain_, MenuItem::SaveResults, "mnuSaveResults", QStringLiteral("&Save Results"),
-        &MainWindow::mnuSaveResults_Click);
-    mnuMain_->addSeparator()->setObjectName("mnuSep1");
-    add(mnuMain_, MenuItem::Copy, "mnuCopy", QStringLiteral("&Copy selected URL"),
-        &MainWindow::mnuCopy_Click);
-    add(mnuMain_, MenuItem::Launch, "mnuOpen", urlCaption(UrlCommand::Launch),
-        &MainWindow::mnuOpen_Click);
-    mnuMain_->addSeparator()->setObjectName("mnuSep2");
-    add(mnuMain_, MenuItem::Properties, "mnuProperties", QStringLiteral("Show file &properties"),
-        &MainWindow::mnuProperties_Click);
+    mnuMain_ =
+        std::make_unique<ContextMenu>(*this, [this](const MenuRow& row) { runMenuCommand(row); });
 }
 
-QAction* MainWindow::menuAction(MenuItem item) const {
-    auto it = menuActions_.find(item);
-    return it == menuActions_.end() ? nullptr : it->second;
+void MainWindow::runMenuCommand(const MenuRow& row) {
+    switch (row.command) {
+        case MenuCommand::ViewFileContents:
+            mnuView_Click();
+            break;
+        case MenuCommand::LookUp:
+            mnuUrlCommand_Click(row.url);
+            break;
+        case MenuCommand::SaveResults:
+            mnuSaveResults_Click();
+            break;
+        case MenuCommand::Copy:
+            mnuCopy_Click();
+            break;
+        case MenuCommand::Launch:
+            mnuOpen_Click();
+            break;
+        case MenuCommand::Properties:
+            mnuProperties_Click();
+            break;
+        case MenuCommand::None:
+            break;
+    }
 }
+
+QMenu* MainWindow::contextMenu() const { return mnuMain_->menu(); }
 
 MsgAnswer MainWindow::message(const std::string& text, MsgIcon icon, MsgButtons buttons) {
     return services_.toolkit.messageBox(text, icon, buttons);
@@ -502,11 +478,9 @@ int MainWindow::selectedRow(ReportList* view) const {
     return current.isValid() && view->selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
-void MainWindow::applyMenuStates(std::span<const MenuItemState> states) {
-    for (const auto& s : states) menuAction(s.item)->setEnabled(s.enabled);
+void MainWindow::popupAt(const QPoint& globalPos) {
+    services_.popper.popup(*mnuMain_->menu(), globalPos);
 }
-
-void MainWindow::popupAt(const QPoint& globalPos) { services_.popper.popup(*mnuMain_, globalPos); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (!lvwFiles_ || !lvwContents_) return QMainWindow::eventFilter(watched, event);
@@ -523,13 +497,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         const QModelIndex index = view->indexAt(me->position().toPoint());
         if (index.isValid()) view->setCurrentIndex(index);
         if (OpensPopup(rightOnly, static_cast<std::size_t>(view->model()->rowCount()))) {
-            if (files) {
-                applyMenuStates(FilesListMenuStates());
-                menuAction(MenuItem::Copy)
-                    ->setText(QString::fromStdString(Str(*FilesListCopyCaption())));
-            } else {
-                applyMenuStates(ContentsListMenuStates());
-            }
+            mnuMain_->prepareFor(files ? ListKind::Files : ListKind::Contents);
             popupAt(me->globalPosition().toPoint());
         }
         return true;

@@ -5,17 +5,14 @@
 #include <QPointer>
 #include <QTableView>
 #include <array>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "core/app/session.h"
 #include "core/ui/layout.h"
-#include "core/ui/menu_state.h"
 #include "gui/background_work.h"
 #include "platform/toolkit.h"
 
-class QAction;
 class QFrame;
 class QLineEdit;
 class QMenu;
@@ -24,9 +21,11 @@ namespace tessaly {
 
 class AppLog;
 class ContentsModel;
+class ContextMenu;
 class FilesModel;
 class SettingsStore;
 class WindowPlacement;
+struct MenuRow;
 enum class UrlCommand;
 
 // Shows a popup menu at a screen position and runs the chosen command.
@@ -97,8 +96,7 @@ class MainWindow final : public QMainWindow {
 
     FilesModel& filesModel() { return *filesModel_; }
     ContentsModel& contentsModel() { return *contentsModel_; }
-    QAction* menuAction(MenuItem item) const;
-    QMenu* contextMenu() const { return mnuMain_; }
+    QMenu* contextMenu() const;
 
     // Event handlers, public so that tests can drive them as a user would.
     void lblSearch_Click();
@@ -146,7 +144,7 @@ class MainWindow final : public QMainWindow {
     void perform(const Effect& effect);
     void render();
 
-    void applyMenuStates(std::span<const MenuItemState> states);
+    void runMenuCommand(const MenuRow& row);
     void popupAt(const QPoint& globalPos);
     ReportList* listFor(ListKind list) const;
     int selectedRow(ReportList* view) const;
@@ -173,8 +171,7 @@ class MainWindow final : public QMainWindow {
     ClickLabel* lblSearch_ = nullptr;
     FilesModel* filesModel_ = nullptr;
     ContentsModel* contentsModel_ = nullptr;
-    QMenu* mnuMain_ = nullptr;
-    std::map<MenuItem, QAction*> menuActions_;
+    std::unique_ptr<ContextMenu> mnuMain_;
     std::unique_ptr<WindowPlacement> placement_;
     ControlRects rects_;
     QPointer<QWidget> about_;
