@@ -53,34 +53,6 @@ struct Overloaded : Ts... {
 
 }  // namespace
 
-ReportList::ReportList(QWidget* parent) : QTableView(parent) {
-    setShowGrid(false);
-    setWordWrap(false);
-    setCornerButtonEnabled(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setStretchLastSection(false);
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        emit clicked();
-    }
-    event->accept();
-}
-
-void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
-    emit hovered();
-    event->accept();
-}
-
 MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services), title_(kTitle), rects_(DesignRects()) {
     setObjectName("frmMain");
@@ -471,13 +443,6 @@ void MainWindow::finishExtraction(const ScanOutcome& outcome, const std::string&
 
 // ------------------------------------------------------------ lists, menu
 
-int MainWindow::selectedRow(ReportList* view) const {
-    const auto rows = view->selectionModel()->selectedRows();
-    if (!rows.isEmpty()) return rows.first().row();
-    const QModelIndex current = view->currentIndex();
-    return current.isValid() && view->selectionModel()->isSelected(current) ? current.row() : -1;
-}
-
 void MainWindow::popupAt(const QPoint& globalPos) {
     services_.popper.popup(*mnuMain_->menu(), globalPos);
 }
@@ -566,7 +531,7 @@ void MainWindow::mnuView_Click() {
         MsgAnswer::Ok) {
         return;
     }
-    const int row = selectedRow(lvwFiles_);
+    const int row = SelectedSourceRow(*lvwFiles_);
     if (row < 0) return;
     // The search row stays disabled until the scan ends.
     ExtractContents(filesModel_->row(row).location, ExtractFrom::FilesList);
@@ -613,12 +578,12 @@ void MainWindow::mnuSaveResults_Click() {
 
 void MainWindow::mnuCopy_Click() {
     if (currentView() == 1) {
-        const int row = selectedRow(lvwFiles_);
+        const int row = SelectedSourceRow(*lvwFiles_);
         if (row < 0) return;
         services_.toolkit.setClipboardText(
             PathText(FilesRowClipboardText(filesModel_->row(row))).toStdString());
     } else if (currentView() == 2) {
-        const int row = selectedRow(lvwContents_);
+        const int row = SelectedSourceRow(*lvwContents_);
         if (row < 0) return;
         services_.toolkit.setClipboardText(
             EntryText(contentsModel_->rows().row(static_cast<std::size_t>(row))).toStdString());
@@ -634,7 +599,7 @@ void MainWindow::mnuOpen_Click() {
 }
 
 void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
-    const int row = selectedRow(lvwContents_);
+    const int row = SelectedSourceRow(*lvwContents_);
     if (row < 0) return;
     const std::string entry(contentsModel_->rows().row(static_cast<std::size_t>(row)));
     const std::string prefix = command == UrlCommand::Wendel
@@ -655,7 +620,7 @@ void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
 
 void MainWindow::mnuProperties_Click() {
     if (currentView() == 2 || filesModel_->rowCount() == 0) return;
-    const int row = selectedRow(lvwFiles_);
+    const int row = SelectedSourceRow(*lvwFiles_);
     if (row < 0) return;
     services_.shell.showProperties(filesModel_->row(row).location);
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
-#include <QTableView>
 #include <array>
 #include <memory>
 #include <string>
@@ -11,6 +9,7 @@
 #include "core/app/session.h"
 #include "core/ui/layout.h"
 #include "gui/background_work.h"
+#include "gui/widgets.h"
 #include "platform/toolkit.h"
 
 class QFrame;
@@ -34,30 +33,6 @@ class MenuPopper {
   public:
     virtual ~MenuPopper() = default;
     virtual void popup(QMenu& menu, const QPoint& globalPos) = 0;
-};
-
-// A report-style list: rows of uniform height with column headers. Built on
-// a table view, which keeps no per-row layout, so a million rows cost no more
-// to append than a hundred.
-class ReportList final : public QTableView {
-    Q_OBJECT
-  public:
-    explicit ReportList(QWidget* parent = nullptr);
-    QHeaderView* header() const { return horizontalHeader(); }
-};
-
-// A label that acts as a button or a tab: it reports a left click.
-class ClickLabel final : public QLabel {
-    Q_OBJECT
-  public:
-    using QLabel::QLabel;
-  signals:
-    void clicked();
-    void hovered();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 };
 
 struct MainWindowServices {
@@ -147,7 +122,6 @@ class MainWindow final : public QMainWindow {
     void runMenuCommand(const MenuRow& row);
     void popupAt(const QPoint& globalPos);
     ReportList* listFor(ListKind list) const;
-    int selectedRow(ReportList* view) const;
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
     QWidget* widgetFor(Control c) const;
 
