@@ -11,39 +11,45 @@ constexpr ItemState kOn = ItemState::Enabled;
 constexpr ItemState kOff = ItemState::Disabled;
 constexpr ItemState kKeep = ItemState::Untouched;
 
-// Columns of states and captions: files list, contents list.
+constexpr MenuRow Row(MenuRowKind kind, std::string_view name, std::string_view caption = {}) {
+    MenuRow row;
+    row.kind = kind;
+    row.objectName = name;
+    row.caption = caption;
+    return row;
+}
+
+// The states (and the caption) a right-click sets, for the files list and
+// the contents list.
 constexpr MenuRow Item(std::string_view name, std::string_view caption, MenuCommand command,
                        ItemState onFiles, ItemState onContents,
                        std::string_view captionOnFiles = {}) {
-    return {MenuRowKind::Item,   name, caption, command, UrlCommand::Launch, {onFiles, onContents},
-            {captionOnFiles, {}}};
+    MenuRow row = Row(MenuRowKind::Item, name, caption);
+    row.command = command;
+    row.states = {onFiles, onContents};
+    row.captions = {captionOnFiles, {}};
+    return row;
 }
 
+// An item that hands an address made from the entry on, under its command's
+// caption.
 constexpr MenuRow Address(std::string_view name, MenuCommand command, UrlCommand url,
                           ItemState onFiles, ItemState onContents) {
-    return {MenuRowKind::Item, name, {}, command, url, {onFiles, onContents}, {}};
+    MenuRow row = Item(name, {}, command, onFiles, onContents);
+    row.url = url;
+    return row;
 }
 
 constexpr MenuRow LookUp(std::string_view name, UrlCommand url) {
     return Address(name, MenuCommand::LookUp, url, kOff, kOn);
 }
 
-constexpr MenuRow Separator(std::string_view name) {
-    return {MenuRowKind::Separator, name, {}, MenuCommand::None, UrlCommand::Launch, {}, {}};
-}
-
 constexpr std::array kRows{
     Item("mnuView", "View file contents", MenuCommand::ViewFileContents, kOn, kOff),
-    Separator("mnuMSep"),
+    Row(MenuRowKind::Separator, "mnuMSep"),
     LookUp("mnuWendel", UrlCommand::Wendel),
-    Separator("mnuSep"),
-    MenuRow{MenuRowKind::SubmenuBegin,
-            "mnuURLCheckSite",
-            "Check this site with",
-            MenuCommand::None,
-            UrlCommand::Launch,
-            {},
-            {}},
+    Row(MenuRowKind::Separator, "mnuSep"),
+    Row(MenuRowKind::SubmenuBegin, "mnuURLCheckSite", "Check this site with"),
     LookUp("mnuURLCheckBrowserDefender", UrlCommand::BrowserDefender),
     LookUp("mnuBlackthorn", UrlCommand::Blackthorn),
     LookUp("mnuURLCheckMDL", UrlCommand::MalwareDomainList),
@@ -53,15 +59,15 @@ constexpr std::array kRows{
     LookUp("mnuURLCheckWOT", UrlCommand::WebOfTrust),
     LookUp("mnuURLCheckWebSniffer", UrlCommand::WebSniffer),
     LookUp("mnuURLCheckLinkScanner", UrlCommand::LinkScanner),
-    MenuRow{MenuRowKind::SubmenuEnd, {}, {}, MenuCommand::None, UrlCommand::Launch, {}, {}},
-    Separator("mnuSep0"),
+    Row(MenuRowKind::SubmenuEnd, {}),
+    Row(MenuRowKind::Separator, "mnuSep0"),
     // No right-click changes it, so it is always enabled.
     Item("mnuSaveResults", "&Save Results", MenuCommand::SaveResults, kKeep, kKeep),
-    Separator("mnuSep1"),
+    Row(MenuRowKind::Separator, "mnuSep1"),
     // The files list renames it and leaves its state; nothing renames it back.
     Item("mnuCopy", "&Copy selected URL", MenuCommand::Copy, kKeep, kOn, texts::kCopyFilesCaption),
     Address("mnuOpen", MenuCommand::Launch, UrlCommand::Launch, kOff, kOn),
-    Separator("mnuSep2"),
+    Row(MenuRowKind::Separator, "mnuSep2"),
     Item("mnuProperties", "Show file &properties", MenuCommand::Properties, kOn, kOff),
 };
 
