@@ -4,8 +4,8 @@
 # on a 256 MiB index.dat-like file that scan_gen writes, and prints the throughput
 # of each in MiB/s and the ratio tessaly/rg. Warm cache: one warm-up run of each,
 # then RUNS runs each (hyperfine when present, else alternating timed runs); the
-# medians are compared. Then the peak memory of the scan on a 64 MiB and the
-# 256 MiB file, which should be the same.
+# medians are compared. Then the peak memory of the scan, counting and writing
+# every row, on a 64 MiB and the 256 MiB file, which should be the same.
 set -euo pipefail
 
 build=$(cd "${1:?usage: bench_scan.sh BUILD_DIR}" && pwd)
@@ -72,5 +72,9 @@ if [[ -x /usr/bin/time ]]; then
         rss=$( { /usr/bin/time -v "$cli" extract "$f" --count >/dev/null; } 2>&1 |
                awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }')
         echo "max RSS, extract --count on $(basename "$f"): ${rss} KiB"
+        # Every row written out, as they are found: the same flat memory.
+        rss=$( { /usr/bin/time -v "$cli" extract "$f" | wc -c >/dev/null; } 2>&1 |
+               awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }')
+        echo "max RSS, extract (all rows out) on $(basename "$f"): ${rss} KiB"
     done
 fi

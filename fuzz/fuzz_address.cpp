@@ -54,9 +54,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (address.find('\0') != std::string::npos) Fail(command, "NUL in the address");
         std::string_view appended;
         if (command == UrlCommand::Launch) {
-            // Launch hands over the entry itself (up to its NUL), unencoded.
-            if (address.size() > tessaly::UpToNul(entry).size() + 7)
-                Fail(command, "address longer than the entry");
+            // Launch hands over the entry itself (up to its NUL), decoded from
+            // Windows-1252 (up to 3 bytes a byte) and percent-encoded where an
+            // address cannot hold a byte (3 characters each).
+            if (address.size() > 9 * (tessaly::UpToNul(entry).size() + 7))
+                Fail(command, "address longer than the encoded entry");
+            for (const char c : address) {
+                const auto b = static_cast<unsigned char>(c);
+                if (b <= 0x20 || b == 0x7F ||
+                    std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) {
+                    Fail(command, "a byte no address can hold");
+                }
+            }
             continue;
         }
         if (command == UrlCommand::Wendel) {

@@ -1,8 +1,8 @@
 // The HTML results page over any rows and file name: the page holds exactly
-// one link per row and no element other than the page's own, whatever the
-// entries hold. A small tag scanner reads the page: every '<' must open one
-// of the layout's tags, every tag must close with '>' before any other '<',
-// and no '>' may stand in text.
+// one link per row and no element other than the page's own, and is UTF-8
+// throughout, whatever the entries hold. A small tag scanner reads the page:
+// every '<' must open one of the layout's tags, every tag must close with '>'
+// before any other '<', and no '>' may stand in text.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/actions/result_writer.h"
+#include "core/extract/codepage.h"
 
 namespace {
 
@@ -26,9 +27,9 @@ namespace {
 }
 
 // The names of the tags the layout writes.
-constexpr std::array<std::string_view, 17> kOwnTags{
-    "html",  "/html", "head", "/head",  "title",   "/title", "link", "meta", "body",
-    "/body", "h2",    "/h2",  "center", "/center", "a",      "/a",   "br"};
+constexpr std::array<std::string_view, 18> kOwnTags{
+    "html", "/html", "head", "/head", "title",  "/title",  "style", "/style", "meta",
+    "body", "/body", "h2",   "/h2",   "center", "/center", "a",     "/a",     "br"};
 
 bool OwnTag(std::string_view name) {
     for (const auto tag : kOwnTags) {
@@ -78,5 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        [&](std::size_t i) -> std::string_view { return rows[i]; });
     const std::string page = out.str();
     if (CountLinks(page) != rows.size()) Fail("not one link per row", page);
+    // The page says it is UTF-8, so it must be, whatever bytes it was given.
+    if (tessaly::NativeToUtf8(page) != page) Fail("not UTF-8", page);
     return 0;
 }

@@ -3,11 +3,13 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <stop_token>
 
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "platform/dos_path.h"
+#include "platform/memory.h"
 
 namespace tessaly {
 
@@ -29,11 +31,12 @@ std::string Seconds(Clock::time_point start) {
 }
 
 // The walk and the scan check an atomic flag; this one is raised by the
-// worker thread's stop token.
+// worker thread's stop token, or by the job itself.
 class StopFlag {
   public:
     explicit StopFlag(std::stop_token token) : callback_(std::move(token), Raise{&raised_}) {}
     const std::atomic<bool>& raised() const { return raised_; }
+    void raise() { raised_.store(true); }
 
   private:
     struct Raise {
@@ -44,13 +47,55 @@ class StopFlag {
     std::stop_callback<Raise> callback_;
 };
 
+// Counts the rows a list takes against its budget; past the budget it raises
+// the stop flag so that the walk or the scan ends there.
+class RowBudget {
+  public:
+    RowBudget(std::size_t rows, StopFlag& stop) : left_(rows), stop_(stop) {}
+    // False, and the work is asked to stop, when the list is full.
+    bool take() {
+        if (left_ == 0) {
+            full_ = true;
+            stop_.raise();
+            return false;
+        }
+        --left_;
+        return true;
+    }
+    bool full() const { return full_; }
+
+  private:
+    std::size_t left_;
+    StopFlag& stop_;
+    bool full_ = false;
+};
+
+// Runs the walk or the scan, then the last hand-over of its rows; true when
+// either ran out of memory. Whatever was handed over before stays.
+template <typename Work, typename Flush>
+bool RanOutOfMemory(Work&& work, Flush&& flush) {
+    bool outOfMemory = false;
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    }
+    try {
+        flush();
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    }
+    return outOfMemory;
+}
+
 }  // namespace
 
 // Hands rows of a running scan to the contents list in batches.
 class ContentsBatcher final : public RowSink {
   public:
-    explicit ContentsBatcher(BackgroundWork* work) : work_(work) {}
+    ContentsBatcher(BackgroundWork* work, RowBudget& budget) : work_(work), budget_(budget) {}
     void row(std::uint64_t, std::string_view bytes) override {
+        if (!budget_.take()) return;
         batch_.append(bytes);
         if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
     }
@@ -68,6 +113,7 @@ class ContentsBatcher final : public RowSink {
 
   private:
     BackgroundWork* work_;
+    RowBudget& budget_;
     ContentsRows batch_;
     Clock::time_point last_ = Clock::now();
 };
@@ -76,13 +122,15 @@ class ContentsBatcher final : public RowSink {
 // one with its short path, and keeps the status line on the folder walked.
 class FilesBatcher final : public WalkSink {
   public:
-    explicit FilesBatcher(BackgroundWork* work) : work_(work), log_(work->log_) {}
+    FilesBatcher(BackgroundWork* work, RowBudget& budget)
+        : work_(work), log_(work->log_), budget_(budget) {}
 
     void enteringFolder(const std::string& base) override {
         batch_.folder = base;
         if (Clock::now() - last_ >= kBatchInterval) flush();
     }
     void fileFound(const FoundFile& file) override {
+        if (!budget_.take()) return;
         const std::string size = FormatSizeKB(file.size);
         batch_.rows.push_back({file.location, size});
         log_.write("File found: " + file.location + "(" + size + " KB)");
@@ -110,40 +158,59 @@ class FilesBatcher final : public WalkSink {
   private:
     BackgroundWork* work_;
     AppLog& log_;
+    RowBudget& budget_;
     FilesDelivery batch_;
     Clock::time_point last_ = Clock::now();
 };
 
-BackgroundWork::BackgroundWork(AppLog& log, QObject* parent) : QObject(parent), log_(log) {}
+BackgroundWork::BackgroundWork(AppLog& log, QObject* parent)
+    : QObject(parent), log_(log), rowBudget_(ListRowBudget(UsableMemoryBytes())) {}
 
 BackgroundWork::~BackgroundWork() { stopAndWait(); }
 
-void BackgroundWork::startWalk(const std::string& root) {
+// Runs one job on a fresh worker thread: `work(batcher, stop)` with a batcher
+// of type Batcher under the job's row budget, then the last hand-over of its
+// rows; `finish(result, seconds, listFull)` is then queued to this object's
+// thread. Memory that runs short, on the worker or at the budget, ends the job
+// like any other failure, with the rows handed over so far kept.
+template <typename Batcher, typename Work, typename Finish>
+void BackgroundWork::startJob(Work work, Finish finish) {
     const auto start = Clock::now();
     join();
-    worker_ = std::jthread([this, root, start](std::stop_token stop) {
-        const StopFlag flag(std::move(stop));
-        FilesBatcher batcher(this);
-        SearchFolderTree(root, batcher, flag.raised());
-        batcher.flush();
+    listOutOfMemory_ = false;
+    worker_ = std::jthread([this, work, finish, start, rows = rowBudget_](std::stop_token stop) {
+        StopFlag flag(std::move(stop));
+        RowBudget budget(rows, flag);
+        Batcher batcher(this, budget);
+        decltype(work(batcher, flag.raised())) result{};
+        const bool outOfMemory = RanOutOfMemory([&] { result = work(batcher, flag.raised()); },
+                                                [&] { batcher.flush(); });
+        const bool full = outOfMemory || budget.full();
         const std::string seconds = Seconds(start);
         QMetaObject::invokeMethod(
-            this, [this, seconds] { finishWalk(seconds); }, Qt::QueuedConnection);
+            this, [finish, result, seconds, full] { finish(result, seconds, full); },
+            Qt::QueuedConnection);
     });
 }
 
+void BackgroundWork::startWalk(const std::string& root) {
+    startJob<FilesBatcher>(
+        [root](FilesBatcher& batcher, const std::atomic<bool>& stop) {
+            return SearchFolderTree(root, batcher, stop);
+        },
+        [this](const WalkOutcome&, const std::string& seconds, bool full) {
+            finishWalk(seconds, full);
+        });
+}
+
 void BackgroundWork::startScan(const std::string& path) {
-    const auto start = Clock::now();
-    join();
-    worker_ = std::jthread([this, path, start](std::stop_token stop) {
-        const StopFlag flag(std::move(stop));
-        ContentsBatcher batcher(this);
-        const ScanOutcome outcome = ScanFile(path, batcher, &flag.raised());
-        batcher.flush();
-        const std::string seconds = Seconds(start);
-        QMetaObject::invokeMethod(
-            this, [this, outcome, seconds] { finishScan(outcome, seconds); }, Qt::QueuedConnection);
-    });
+    startJob<ContentsBatcher>(
+        [path](ContentsBatcher& batcher, const std::atomic<bool>& stop) {
+            return ScanFile(path, batcher, &stop);
+        },
+        [this](const ScanOutcome& outcome, const std::string& seconds, bool full) {
+            finishScan(outcome, seconds, full);
+        });
 }
 
 void BackgroundWork::requestStop() { worker_.request_stop(); }
@@ -151,6 +218,11 @@ void BackgroundWork::requestStop() { worker_.request_stop(); }
 void BackgroundWork::stopAndWait() {
     worker_.request_stop();
     join();
+}
+
+void BackgroundWork::listOutOfMemory() {
+    listOutOfMemory_ = true;
+    worker_.request_stop();
 }
 
 void BackgroundWork::join() {
@@ -167,14 +239,15 @@ void BackgroundWork::deliverFiles() {
     emit filesDelivered(delivery);
 }
 
-void BackgroundWork::finishWalk(const std::string& seconds) {
+void BackgroundWork::finishWalk(const std::string& seconds, bool listFull) {
     join();
-    emit walkFinished(seconds);
+    emit walkFinished(seconds, listFull || listOutOfMemory_);
 }
 
-void BackgroundWork::finishScan(const ScanOutcome& outcome, const std::string& seconds) {
+void BackgroundWork::finishScan(const ScanOutcome& outcome, const std::string& seconds,
+                                bool listFull) {
     join();
-    emit scanFinished(outcome, seconds);
+    emit scanFinished(outcome, seconds, listFull || listOutOfMemory_);
 }
 
 }  // namespace tessaly

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstddef>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,24 +47,41 @@ class BackgroundWork final : public QObject {
     // A job runs or its end has not been reported yet.
     bool busy() const { return worker_.joinable(); }
 
+    // The most rows a job hands to its list: past them it stops and ends as a
+    // full list. Set from the usable memory; smaller by tests. A running job
+    // keeps the budget it started with.
+    void setRowBudget(std::size_t rows) { rowBudget_ = rows; }
+    // The list found no memory for rows just delivered (it stays as it was):
+    // the running job stops and ends as a full list.
+    void listOutOfMemory();
+
   signals:
     void filesDelivered(tessaly::FilesDelivery& delivery);
     void contentsDelivered(tessaly::ContentsRows& rows);
-    // `seconds` is the elapsed time as the log shows it ("0.25").
-    void walkFinished(const std::string& seconds);
-    void scanFinished(const tessaly::ScanOutcome& outcome, const std::string& seconds);
+    // `seconds` is the elapsed time as the log shows it ("0.25"). `listFull`:
+    // the job stopped because its list took no more rows (the row budget, or
+    // memory that ran short here or on the worker); the rows delivered so far
+    // stay.
+    void walkFinished(const std::string& seconds, bool listFull);
+    void scanFinished(const tessaly::ScanOutcome& outcome, const std::string& seconds,
+                      bool listFull);
 
   private:
+    template <typename Batcher, typename Work, typename Finish>
+    void startJob(Work work, Finish finish);
     void deliverFiles();
     void deliverContents();
-    void finishWalk(const std::string& seconds);
-    void finishScan(const ScanOutcome& outcome, const std::string& seconds);
+    void finishWalk(const std::string& seconds, bool listFull);
+    void finishScan(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
     void join();
 
     friend class FilesBatcher;
     friend class ContentsBatcher;
 
     AppLog& log_;
+    std::size_t rowBudget_;
+    // Set on this thread when a delivery found no memory; cleared per job.
+    bool listOutOfMemory_ = false;
     Mailbox<ContentsRows> contentsMailbox_;
     Mailbox<FilesDelivery> filesMailbox_;
     // Last, so that it is stopped and joined before the mailboxes go.

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QFile>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -12,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <new>
 #include <variant>
 
 #include "core/actions/addresses.h"
@@ -51,6 +51,18 @@ struct Overloaded : Ts... {
     using Ts::operator()...;
 };
 
+// Runs a list's append of delivered rows. A list that finds no memory for
+// them stays as it was (the models make room first), and the work stops, to
+// end with the report of a full list.
+template <typename Append>
+void AppendOrStop(BackgroundWork& work, Append&& append) {
+    try {
+        append();
+    } catch (const std::bad_alloc&) {
+        work.listOutOfMemory();
+    }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
@@ -58,11 +70,12 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     setObjectName("frmMain");
     work_ = new BackgroundWork(services_.log, this);
     connect(work_, &BackgroundWork::filesDelivered, this, [this](FilesDelivery& delivery) {
-        filesModel_->appendRows(std::move(delivery.rows));
+        AppendOrStop(*work_, [&] { filesModel_->appendRows(std::move(delivery.rows)); });
         if (!delivery.folder.empty()) apply(WalkEnteredFolder{std::move(delivery.folder)});
     });
-    connect(work_, &BackgroundWork::contentsDelivered, this,
-            [this](ContentsRows& rows) { contentsModel_->appendRows(std::move(rows)); });
+    connect(work_, &BackgroundWork::contentsDelivered, this, [this](ContentsRows& rows) {
+        AppendOrStop(*work_, [&] { contentsModel_->appendRows(std::move(rows)); });
+    });
     connect(work_, &BackgroundWork::walkFinished, this, &MainWindow::finishSearch);
     connect(work_, &BackgroundWork::scanFinished, this, &MainWindow::finishExtraction);
     buildWidgets();
@@ -129,7 +142,7 @@ void MainWindow::buildWidgets() {
     QFont verdana("Verdana");
     verdana.setPointSizeF(8.25);
     lblSearchIn_->setFont(verdana);
-    txtSearchIn_ = new QLineEdit(central);
+    txtSearchIn_ = new PathField(central);
     txtSearchIn_->setObjectName("txtSearchIn");
     txtSearchIn_->setFont(verdana);
     lblBrowse_ = makeLabel("lblBrowse", "...", 9.75, true);
@@ -358,10 +371,10 @@ void MainWindow::Form_Load() {
     auto& settings = services_.settings;
     const std::string root = settings.read("Search", "Path", DefaultSearchRoot());
     if (!root.empty()) {
-        txtSearchIn_->setText(PathText(root));
+        txtSearchIn_->setPath(root);
         services_.log.write("Search path: " + root);
     } else {
-        txtSearchIn_->setText(PathText(DefaultSearchRoot()));
+        txtSearchIn_->setPath(DefaultSearchRoot());
         services_.log.write("Invalid search path, resetting to default");
     }
 
@@ -381,7 +394,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     log.write("Preparing to close " + title_);
     log.write("Saving " + title_ + " settings");
     log.write("Saving Search path");
-    const std::string root = QFile::encodeName(txtSearchIn_->text()).toStdString();
+    const std::string root = txtSearchIn_->path();
     settings.write("Search", "Path", root);
     log.write("Search path: " + root + " saved");
     settings.write("Main", "Ver", VersionText());
@@ -400,10 +413,10 @@ void MainWindow::lblSearch_Click() {
             // platform's root folder is short but whole.
             const QString text = txtSearchIn_->text();
             if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
-                txtSearchIn_->setText(
-                    PathText(services_.settings.read("Search", "Path", DefaultSearchRoot())));
+                txtSearchIn_->setPath(
+                    services_.settings.read("Search", "Path", DefaultSearchRoot()));
             }
-            apply(SearchClicked{QFile::encodeName(txtSearchIn_->text()).toStdString()});
+            apply(SearchClicked{txtSearchIn_->path()});
             break;
         }
         case SearchAction::Back:
@@ -419,8 +432,8 @@ void MainWindow::lblSearch_Click() {
 
 void MainWindow::SearchForIndexFiles(const std::string& root) { work_->startWalk(root); }
 
-void MainWindow::finishSearch(const std::string& seconds) {
-    apply(WalkFinished{static_cast<std::size_t>(filesModel_->rowCount()), seconds});
+void MainWindow::finishSearch(const std::string& seconds, bool listFull) {
+    apply(WalkFinished{static_cast<std::size_t>(filesModel_->rowCount()), seconds, listFull});
     if (!session_.closing()) emit workFinished();
 }
 
@@ -435,9 +448,10 @@ void MainWindow::ExtractContents(const std::string& path, ExtractFrom from, bool
     }
 }
 
-void MainWindow::finishExtraction(const ScanOutcome& outcome, const std::string& seconds) {
+void MainWindow::finishExtraction(const ScanOutcome& outcome, const std::string& seconds,
+                                  bool listFull) {
     apply(ScanFinished{static_cast<std::size_t>(contentsModel_->rowCount()), outcome.ok,
-                       outcome.ok ? std::string() : outcome.error.ReportText(), seconds});
+                       outcome.ok ? std::string() : outcome.error.ReportText(), seconds, listFull});
     if (!session_.closing()) emit workFinished();
 }
 
@@ -522,8 +536,7 @@ void MainWindow::lblBrowse_Click() {
     // A cancelled picker gives nothing; any folder picked, the root included,
     // goes into the field with its trailing separator.
     if (folder.empty()) return;
-    folder = AddBackslash(folder);
-    txtSearchIn_->setText(PathText(folder));
+    txtSearchIn_->setPath(AddBackslash(folder));
 }
 
 void MainWindow::mnuView_Click() {
@@ -547,26 +560,31 @@ void MainWindow::mnuSaveResults_Click() {
     const bool files = view == 1;
     const std::string name = services_.toolkit.saveFileName(
         Str(files ? texts::kSaveResultsTitle : texts::kSaveContentsTitle), Str(texts::kSaveFilter),
-        QFile::encodeName(txtSearchIn_->text()).toStdString());
+        txtSearchIn_->path());
     if (name.empty()) return;
     const SaveLayout layout = LayoutForFileName(name);
     const auto& fileRows = filesModel_->rows();
     const auto& entries = contentsModel_->rows();
-    const SaveResult result = SaveAtomically(name, [&](std::ostream& out) {
-        if (layout == SaveLayout::Html) {
-            if (files) {
-                WriteHtml(out, contentsFile(), fileRows.size(),
-                          [&](std::size_t i) { return std::string_view(fileRows[i].location); });
+    const SaveResult result = SaveAtomically(
+        name,
+        [&](std::ostream& out) {
+            if (layout == SaveLayout::Html) {
+                if (files) {
+                    WriteHtml(
+                        out, contentsFile(), fileRows.size(),
+                        [&](std::size_t i) { return std::string_view(fileRows[i].location); },
+                        HtmlItems::Paths);
+                } else {
+                    WriteHtml(out, contentsFile(), entries.size(),
+                              [&](std::size_t i) { return entries.shown(i); });
+                }
+            } else if (files) {
+                WritePlainFiles(out, fileRows, [](const std::string& p) { return GetDosPath(p); });
             } else {
-                WriteHtml(out, contentsFile(), entries.size(),
-                          [&](std::size_t i) { return entries.shown(i); });
+                WritePlainContents(out, entries);
             }
-        } else if (files) {
-            WritePlainFiles(out, fileRows, [](const std::string& p) { return GetDosPath(p); });
-        } else {
-            WritePlainContents(out, entries);
-        }
-    });
+        },
+        {.readFrom = {contentsFile()}});  // never over the file the contents were read from
     if (!result.ok) {
         message(
             "Could not save " + name + "\r\n\r\n" + result.reason + "\r\n\r\nNothing was changed.",
@@ -590,12 +608,20 @@ void MainWindow::mnuCopy_Click() {
     }
 }
 
+// The question names the address that will be opened, so it is asked once
+// that address is known; an entry that is no address is not asked about.
 void MainWindow::mnuOpen_Click() {
     if (currentView() == 1) return;
-    if (message(Str(texts::kLaunchQuestion), MsgIcon::Question, MsgButtons::YesNo) !=
-        MsgAnswer::Yes)
+    const int row = SelectedSourceRow(*lvwContents_);
+    if (row < 0) return;
+    const AddressResult result = AddressFor(
+        UrlCommand::Launch, contentsModel_->rows().row(static_cast<std::size_t>(row)), {});
+    if (result.kind == AddressResult::Kind::Open &&
+        message(Str(texts::kLaunchQuestion) + "\r\n" + result.address, MsgIcon::Question,
+                MsgButtons::YesNo) != MsgAnswer::Yes) {
         return;
-    mnuUrlCommand_Click(UrlCommand::Launch);
+    }
+    openAddress(result);
 }
 
 void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
@@ -605,13 +631,19 @@ void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
     const std::string prefix = command == UrlCommand::Wendel
                                    ? services_.settings.viewerPrefix(DefaultWendelPrefix())
                                    : std::string();
-    const AddressResult result = AddressFor(command, entry, prefix);
+    openAddress(AddressFor(command, entry, prefix));
+}
+
+void MainWindow::openAddress(const AddressResult& result) {
     switch (result.kind) {
         case AddressResult::Kind::Open:
             services_.shell.open(result.address);
             break;
         case AddressResult::Kind::InvalidUrl:
             message(Str(texts::kInvalidUrl), MsgIcon::Exclamation);
+            break;
+        case AddressResult::Kind::NotAnAddress:
+            message(result.reason, MsgIcon::Exclamation);
             break;
         case AddressResult::Kind::Nothing:
             break;

@@ -13,7 +13,6 @@
 #include "platform/toolkit.h"
 
 class QFrame;
-class QLineEdit;
 class QMenu;
 
 namespace tessaly {
@@ -26,6 +25,7 @@ class SettingsStore;
 class WindowPlacement;
 struct MenuRow;
 enum class UrlCommand;
+struct AddressResult;
 
 // Shows a popup menu at a screen position and runs the chosen command.
 // Tests give the window a fake that records the menu's state instead.
@@ -63,6 +63,11 @@ class MainWindow final : public QMainWindow {
     // before returning (start-up); otherwise it returns at once.
     void ExtractContents(const std::string& path, ExtractFrom from = ExtractFrom::StartUp,
                          bool wait = false);
+
+    // The most rows a list takes before the walk or the scan stops with a
+    // report, as memory would run short; set from the usable memory, and
+    // smaller by tests.
+    void setRowBudget(std::size_t rows) { work_->setRowBudget(rows); }
 
     // Program-wide state the commands read.
     int currentView() const { return static_cast<int>(session_.view()); }
@@ -110,8 +115,9 @@ class MainWindow final : public QMainWindow {
     void Form_Load();
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
-    void finishSearch(const std::string& seconds);
-    void finishExtraction(const ScanOutcome& outcome, const std::string& seconds);
+    void finishSearch(const std::string& seconds, bool listFull);
+    void finishExtraction(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
+    void openAddress(const AddressResult& result);
 
     // Hands an event to the session, shows its controls, then carries out
     // its effects in order.
@@ -140,7 +146,7 @@ class MainWindow final : public QMainWindow {
     ReportList* lvwFiles_ = nullptr;
     ReportList* lvwContents_ = nullptr;
     QLabel* lblSearchIn_ = nullptr;
-    QLineEdit* txtSearchIn_ = nullptr;
+    PathField* txtSearchIn_ = nullptr;
     ClickLabel* lblBrowse_ = nullptr;
     ClickLabel* lblSearch_ = nullptr;
     FilesModel* filesModel_ = nullptr;

@@ -1,6 +1,7 @@
 #include "gui/models.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "core/extract/codepage.h"
 
@@ -38,6 +39,9 @@ QVariant FilesModel::headerData(int section, Qt::Orientation orientation, int ro
 
 void FilesModel::appendRows(std::vector<IndexFileRow> rows) {
     if (rows.empty()) return;
+    // Room first: memory that runs short fails here, before the views hear of new rows.
+    const std::size_t needed = rows_.size() + rows.size();
+    if (needed > rows_.capacity()) rows_.reserve(std::max(needed, rows_.capacity() * 2));
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
     rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
@@ -70,6 +74,8 @@ QVariant ContentsModel::headerData(int section, Qt::Orientation orientation, int
 
 void ContentsModel::appendRows(ContentsRows&& batch) {
     if (batch.empty()) return;
+    // Room first: memory that runs short fails here, before the views hear of new rows.
+    rows_.reserveFor(batch);
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
     rows_.appendAll(std::move(batch));

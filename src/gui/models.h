@@ -20,6 +20,7 @@ class FilesModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // One insert for the whole batch, so a big walk never stalls the list.
+    // When memory runs short (std::bad_alloc) the list stays as it was.
     void appendRows(std::vector<IndexFileRow> rows);
     void clear();
     const IndexFileRow& row(int i) const { return rows_[static_cast<std::size_t>(i)]; }
@@ -41,6 +42,7 @@ class ContentsModel final : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // As FilesModel::appendRows.
     void appendRows(ContentsRows&& batch);
     void clear();
     const ContentsRows& rows() const { return rows_; }

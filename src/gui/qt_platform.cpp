@@ -102,15 +102,17 @@ void QtToolkit::setClipboardText(const std::string& text) {
 
 void QtToolkit::popup(QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); }
 
+// An absolute path (the help page beside the program) opens as a local
+// file. Anything else is an address, opened exactly as given: nothing is
+// completed or guessed, and no relative name is looked for on disk. An
+// address Qt cannot take whole is not opened.
 void QtShell::open(const std::string& addressOrPath) {
-    const QString text = QString::fromStdString(addressOrPath);
-    const QUrl url = QUrl::fromUserInput(text);
-    if (QFileInfo::exists(text)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(text));
-    } else {
-        QDesktopServices::openUrl(
-            QUrl(text, QUrl::TolerantMode).isValid() ? QUrl(text, QUrl::TolerantMode) : url);
+    if (!addressOrPath.empty() && addressOrPath.front() == '/') {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(PathText(addressOrPath)));
+        return;
     }
+    const QUrl url(QString::fromStdString(addressOrPath), QUrl::StrictMode);
+    if (url.isValid() && !url.scheme().isEmpty()) QDesktopServices::openUrl(url);
 }
 
 void QtShell::showProperties(const std::string& path) {

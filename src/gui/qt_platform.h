@@ -24,8 +24,9 @@ class QtToolkit final : public Toolkit, public MenuPopper {
     QWidget* owner_;
 };
 
-// The desktop shell: addresses open in the default browser, files in their
-// associated program; properties show in a dialog of our own.
+// The desktop shell: addresses open in the default browser, files (given by
+// absolute path) in their associated program; properties show in a dialog of
+// our own.
 class QtShell final : public Shell {
   public:
     explicit QtShell(QWidget* owner = nullptr) : owner_(owner) {}

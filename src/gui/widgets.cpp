@@ -1,9 +1,12 @@
 #include "gui/widgets.h"
 
 #include <QAbstractProxyModel>
+#include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
+
+#include "gui/models.h"
 
 namespace tessaly {
 
@@ -33,6 +36,17 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
     emit hovered();
     event->accept();
+}
+
+void PathField::setPath(const std::string& nativePath) {
+    path_ = nativePath;
+    shown_ = PathText(nativePath);
+    setText(shown_);
+}
+
+std::string PathField::path() const {
+    const QString shown = text();
+    return shown == shown_ ? path_ : QFile::encodeName(shown).toStdString();
 }
 
 int SelectedSourceRow(const QAbstractItemView& view) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
+#include <string>
 
 class QAbstractItemView;
 
@@ -29,6 +31,22 @@ class ClickLabel final : public QLabel {
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+// A field holding a native path (bytes on POSIX). It shows the path as text;
+// for as long as it shows it unchanged, path() gives back the very bytes set,
+// so a path that is not valid text is walked and stored again byte for byte.
+// An edited field is taken as typed.
+class PathField final : public QLineEdit {
+    Q_OBJECT
+  public:
+    using QLineEdit::QLineEdit;
+    void setPath(const std::string& nativePath);
+    std::string path() const;
+
+  private:
+    std::string path_;
+    QString shown_;
 };
 
 // The row of the list's own model that the view's selected row shows, found

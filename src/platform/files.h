@@ -20,7 +20,10 @@ std::string ExecutableFolder();
 
 // Where the settings file and the log live: `exeFolder` when the program may
 // write there (portable use); otherwise the per-user configuration folder,
-// $XDG_CONFIG_HOME/Tessaly or ~/.config/Tessaly, created when missing.
+// $XDG_CONFIG_HOME/Tessaly or ~/.config/Tessaly. FindAppFolder only names it
+// (for readers such as the command line, which must leave the disk as it
+// was); ResolveAppFolder also creates the per-user folder when missing.
+std::string FindAppFolder(const std::string& exeFolder);
 std::string ResolveAppFolder(const std::string& exeFolder);
 
 }  // namespace tessaly

@@ -37,6 +37,8 @@ class Toolkit {
 class Shell {
   public:
     virtual ~Shell() = default;
+    // An address is opened exactly as given, never completed or guessed at;
+    // a file is named by its absolute path.
     virtual void open(const std::string& addressOrPath) = 0;
     virtual void showProperties(const std::string& path) = 0;
 };

@@ -1,8 +1,11 @@
 #include "core/settings/app_log.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -110,6 +113,64 @@ TEST_F(AppLogFile, FollowsAnAppLogKeyFromTheNextCallOn) {
     const auto moved = LogLines(dir_.read("elsewhere.log"));
     ASSERT_EQ(moved.size(), 1u);
     EXPECT_TRUE(moved[0].ends_with(" to the new place"));
+}
+
+// The log looks at the settings file once per line and reads its AppLog key
+// again whenever the file may hold other bytes: also when a change keeps its
+// size and modification time, or when it goes or comes.
+TEST_F(AppLogFile, SeesEveryChangeOfTheSettingsFile) {
+    const std::string first = "[Settings]\r\nAppLog=" + dir_.file("one.log") + "\r\n";
+    const std::string second = "[Settings]\r\nAppLog=" + dir_.file("two.log") + "\r\n";
+    const auto keepTimes = [&](const std::string& from, const std::string& to) {
+        struct stat st {};
+        ASSERT_EQ(::stat(from.c_str(), &st), 0);
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, to.c_str(), times, 0), 0);
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        std::string expectedLog;
+    };
+    const Case cases[] = {
+        {"replaced by a file of the same size and time",
+         [&] {
+             dir_.write("new.ini", second);
+             keepTimes(dir_.file("Tessaly.ini"), dir_.file("new.ini"));
+             std::filesystem::rename(dir_.file("new.ini"), dir_.file("Tessaly.ini"));
+         },
+         "two.log"},
+        {"edited in place to the same size",
+         [&] {
+             struct stat st {};
+             ASSERT_EQ(::stat(dir_.file("Tessaly.ini").c_str(), &st), 0);
+             dir_.write("Tessaly.ini", second);
+             // A later modification time, by one nanosecond only.
+             timespec times[2] = {st.st_atim, st.st_mtim};
+             if (++times[1].tv_nsec == 1000000000) times[1] = {st.st_mtim.tv_sec + 1, 0};
+             ASSERT_EQ(::utimensat(AT_FDCWD, dir_.file("Tessaly.ini").c_str(), times, 0), 0);
+         },
+         "two.log"},
+        {"removed", [&] { std::filesystem::remove(dir_.file("Tessaly.ini")); }, "applog.log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* name : {"one.log", "two.log", "applog.log"}) {
+            std::filesystem::remove(dir_.file(name));
+        }
+        dir_.write("Tessaly.ini", first);
+        log_.write("before");
+        ASSERT_TRUE(std::filesystem::exists(dir_.file("one.log")));
+        c.change();
+        log_.write("after");
+        ASSERT_TRUE(std::filesystem::exists(dir_.file(c.expectedLog)));
+        EXPECT_TRUE(dir_.read(c.expectedLog).ends_with(" after\r\n"));
+        EXPECT_EQ(LogLines(dir_.read("one.log")).size(), 1u);
+    }
+    // A settings file that appears counts from the next line on.
+    dir_.write("Tessaly.ini", first);
+    log_.write("back");
+    EXPECT_TRUE(dir_.read("one.log").ends_with(" back\r\n"));
 }
 
 TEST_F(AppLogFile, LosesLinesQuietlyWhenTheLogCannotBeWritten) {

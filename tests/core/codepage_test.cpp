@@ -26,5 +26,30 @@ TEST(Cp1252ToUtf8, MapsEveryRangeOfThePage) {
     for (const auto& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.in), c.out);
 }
 
+// Well-formed UTF-8 stays; every byte outside a well-formed sequence becomes
+// one U+FFFD, as the window shows such a file name.
+TEST(NativeToUtf8, KeepsValidUtf8AndReplacesEveryStrayByte) {
+    const std::string r = "\xEF\xBF\xBD";
+    struct Case {
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"/srv/plain", "/srv/plain"},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"a\0b"s, "a\0b"s},
+        {"caf\xE9", "caf" + r},  // Windows-1252, not UTF-8
+        {"\xE2\x82"
+         "A",
+         r + r + "A"},                        // cut short
+        {"\xF0\x9F", r + r},                  // cut short at the end
+        {"\xC0\xAF", r + r},                  // overlong
+        {"\xED\xA0\x80", r + r + r},          // surrogate
+        {"\xF4\x90\x80\x80", r + r + r + r},  // beyond U+10FFFF
+        {"\x80\xBF\xFE\xFF", r + r + r + r},  // no lead byte
+    };
+    for (const auto& c : cases) EXPECT_EQ(NativeToUtf8(c.in), c.out) << c.in;
+}
+
 }  // namespace
 }  // namespace tessaly

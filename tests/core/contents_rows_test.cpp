@@ -71,6 +71,17 @@ TEST(ContentsRows, TakingIntoAnEmptyArenaAndClearing) {
     ExpectRows(dst, {"again"});
 }
 
+// A list stops at a quarter of the usable memory, and at what a list view
+// can number however much memory there is; unknown memory sets no other
+// bound.
+TEST(ListRowBudget, AQuarterOfMemoryAndNoMoreThanAListCanNumber) {
+    constexpr std::size_t kMostRows = 2147483647;
+    EXPECT_EQ(ListRowBudget(std::uint64_t{8} << 30), (std::size_t{8} << 30) / 4 / 256);
+    EXPECT_EQ(ListRowBudget(1000), 0u);
+    EXPECT_EQ(ListRowBudget(0), kMostRows);
+    EXPECT_EQ(ListRowBudget(std::uint64_t{1} << 50), kMostRows);
+}
+
 TEST(UpToNul, CutsAtTheFirstNul) {
     EXPECT_EQ(UpToNul(std::string_view("ab\0cd", 5)), "ab");
     EXPECT_EQ(UpToNul("abc"), "abc");

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {
@@ -265,6 +267,41 @@ TEST(IniWrite, KeepsThePermissionsOfTheFile) {
     ASSERT_TRUE(ini::WriteValue(dir.file("s.ini"), "S", "k", "new"));
     EXPECT_EQ(fs::status(dir.file("s.ini")).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// A FIFO (with no writer), a device node or a link to a FIFO standing where
+// the settings file should be: reads give the default at once, writes are
+// refused, and the node stays what it was. Run in a child process, so that
+// a read that waits fails the test instead of hanging it.
+TEST(IniFile, NeitherWaitsOnNorReplacesWhatIsNotARegularFile) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo.ini").c_str(), 0644), 0);
+    fs::create_symlink(dir.file("fifo.ini"), dir.file("link.ini"));
+    const bool haveDevice =
+        ::mknod(dir.file("device.ini").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+    struct Case {
+        const char* name;
+        mode_t type;
+    };
+    const Case cases[] = {{"fifo.ini", S_IFIFO}, {"link.ini", S_IFLNK}, {"device.ini", S_IFCHR}};
+    for (const Case& c : cases) {
+        if (c.type == S_IFCHR && !haveDevice) continue;
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(c.name);
+        const test::ChildEnd end = test::RunInChild(
+            [&] {
+                if (ini::ReadValue(path, "Search", "Path", kDefault) != kDefault) return 1;
+                if (ini::WriteValue(path, "Search", "Path", "/srv")) return 2;
+                return 0;
+            },
+            false, /*guardSeconds=*/20);
+        EXPECT_FALSE(end.hung);
+        EXPECT_EQ(end.exitCode, 0);
+        struct stat st {};
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & S_IFMT, c.type);
+    }
+    EXPECT_EQ(fs::status(dir.file("fifo.ini")).type(), fs::file_type::fifo);
 }
 
 TEST(IniFile, HandlesATenMegabyteFile) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -222,16 +223,24 @@ TEST(SearchFolderTree, RootWithOrWithoutTrailingSeparatorGivesTheSameLocations) 
     EXPECT_EQ(plain.bases, trailing.bases);
 }
 
-TEST(SearchFolderTree, RootThatIsNoFolderListsNothing) {
+TEST(SearchFolderTree, RootThatIsNoFolderListsNothingAndSaysWhy) {
     TempDir dir;
     dir.write("index.dat", "x");
     MakeLink(dir.file("nowhere"), dir.file("dangling"));
-    for (const std::string& root : {dir.file("index.dat"), dir.file("missing"),
-                                    dir.file("missing/deeper"), dir.file("dangling")}) {
-        const Recorder found = Walk(root);
+    const std::pair<std::string, int> cases[] = {{dir.file("index.dat"), ENOTDIR},
+                                                 {dir.file("missing"), ENOENT},
+                                                 {dir.file("missing/deeper"), ENOENT},
+                                                 {dir.file("dangling"), ENOENT}};
+    for (const auto& [root, error] : cases) {
+        Recorder found;
+        const std::atomic<bool> stop{false};
+        EXPECT_EQ(SearchFolderTree(root, found, stop).rootError, error) << root;
         EXPECT_TRUE(found.files.empty()) << root;
         EXPECT_TRUE(found.bases.empty()) << root;
     }
+    Recorder found;
+    const std::atomic<bool> stop{false};
+    EXPECT_EQ(SearchFolderTree(dir.path(), found, stop).rootError, 0);
 }
 
 TEST(SearchFolderTree, FilesComeBeforeSubfoldersAndEachSubtreeIsFinishedFirst) {

@@ -59,6 +59,14 @@ const Event kFound4 = ScanFinished{4, true, "", "0.10"};
 const Event kFoundNone = ScanFinished{0, true, "", "0.10"};
 const Event kFailedWith3 = ScanFinished{3, false, "Error: 5 Input/output error Tessaly", "0.10"};
 const Event kBack = BackClicked{};
+// A list that took no more rows at 3, whatever the job's own outcome.
+const Event kFilesFullAt3 = WalkFinished{3, "0.25", /*listFull=*/true};
+const Event kContentsFullAt3 = ScanFinished{3, true, "", "0.10", /*listFull=*/true};
+const Event kFailedAndFullAt3 =
+    ScanFinished{3, false, "Error: 5 Input/output error Tessaly", "0.10", /*listFull=*/true};
+const std::string kFullAt3 =
+    "Error: 12 Cannot allocate memory Tessaly\r\n\r\nThe list stops at 3 rows: more would not "
+    "fit safely in this computer's memory. The rows found so far are kept.";
 const Event kFilesTab = TabClicked{ListKind::Files, 2};
 const Event kContentsTab = TabClicked{ListKind::Contents, 4};
 const Event kEmptyContentsTab = TabClicked{ListKind::Contents, 0};
@@ -123,6 +131,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {kView, kFailedWith3},
                      "files hidden off | contents shown on headless | field off | browse off | "
                      "<< Back on | view 2 | status \"\" | title \"\""},
+        ControlsCase{"ScanEndedWithAFullList",
+                     {kView, kContentsFullAt3},
+                     "files hidden off | contents shown on headless | field off | browse off | "
+                     "<< Back on | view 2 | status \"\" | title \"\""},
+        ControlsCase{"WalkEndedWithAFullList", {kSearch, kInFolder, kFilesFullAt3}, kFilesView},
         ControlsCase{"ScanFoundNothing",
                      {kView, kFoundNone},
                      "files shown on | contents hidden on headless | field on | browse on | "
@@ -192,6 +205,13 @@ INSTANTIATE_TEST_SUITE_P(
             WalkFinished{0, "0.00"},
             {"log Search Completed in: 0.00  seconds", "log Checking items found ...",
              "log No items found, cannot enabled View File Contents option", "log Scan finished"}},
+        // A full list is reported before the usual end of the walk.
+        EffectsCase{"WalkEndWithAFullList",
+                    {kSearch},
+                    kFilesFullAt3,
+                    {"report " + kFullAt3, "log " + kFullAt3,
+                     "log Search Completed in: 0.25  seconds", "log Checking items found ...",
+                     "log 3 items found, enabling View File Contents option", "log Scan finished"}},
         EffectsCase{"Extract",
                     {},
                     kView,
@@ -224,6 +244,16 @@ INSTANTIATE_TEST_SUITE_P(
                     ScanFinished{0, false, "Error: 2 No such file or directory Tessaly", "0.00"},
                     {"report Error: 2 No such file or directory Tessaly",
                      "log Error: 2 No such file or directory Tessaly"}},
+        // A full list ends the scan as a failure, its report in place of
+        // the scan's own.
+        EffectsCase{"ScanEndWithAFullList",
+                    {kView},
+                    kContentsFullAt3,
+                    {"report " + kFullAt3, "log " + kFullAt3}},
+        EffectsCase{"ScanFailedWithAFullList",
+                    {kView},
+                    kFailedAndFullAt3,
+                    {"report " + kFullAt3, "log " + kFullAt3}},
         EffectsCase{"Back", {kView, kFound4}, kBack, {"clear contents"}},
         EffectsCase{
             "EmptyContentsTab", {}, kEmptyContentsTab, {"info There's nothing to show you ..."}},

@@ -269,6 +269,9 @@ TEST(ResolveAppFolder, MovesToTheUserConfigFolderWhenTheExecutableFolderIsNotWri
 
     {
         ScopedEnv xdg("XDG_CONFIG_HOME", dir.file("config/"));
+        // Naming the folder, as the command line does, makes nothing.
+        EXPECT_EQ(FindAppFolder(notAFolder), dir.file("config/Tessaly"));
+        EXPECT_FALSE(fs::exists(dir.file("config")));
         EXPECT_EQ(ResolveAppFolder(notAFolder), dir.file("config/Tessaly"));
         EXPECT_TRUE(fs::is_directory(dir.file("config/Tessaly")));
     }

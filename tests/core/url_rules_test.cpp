@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/actions/addresses.h"
+#include "core/ui/texts.h"
 
 namespace tessaly {
 namespace {
@@ -91,6 +92,9 @@ TEST(CommonHostRule, ReducesEveryKindOfEntryToItsHost) {
         {"http://foo.www.example.com/", "foo.www.example.com"},
         {"@:Host: example.com", "example.com"},
         {"@:Host: www.example.com", "example.com"},
+        // The marker counts in any letter case, as the scan finds it.
+        {"@:HOST: example.com", "example.com"},
+        {"@:host: www.example.com", "example.com"},
         {"http://", ""},
         {"http://user@example.com/dir", "example.com"},
         // The bytes after the entry's NUL are not part of it.
@@ -114,27 +118,41 @@ TEST(CommonHostRule, ReducesEveryKindOfEntryToItsHost) {
     }
 }
 
-TEST(FileEntries, AreNeverLookedUp) {
-    const std::string entries[] = {
-        "@file:///C:/dir/page.html",
-        "Visited: user@file:///C:/dir/page.html",
-        "FILE://server/share/page.html",
+// file:// entries, and network paths, drive paths and file: addresses, which
+// name no web host, are never looked up: a look-up would hand the name of a
+// file, a share or a server to a third party. SiteAdvisor and Blackthorn say
+// "Invalid URL", the other services nothing.
+TEST(LookUps, NeverSendLocalOrNetworkNames) {
+    const std::string fileEntry = "file:// entries are not looked up";
+    const std::string noWebHost = "entries without a web host are not looked up";
+    const std::pair<std::string, std::string> cases[] = {
+        {"@file:///C:/dir/page.html", fileEntry},
+        {"Visited: user@file:///C:/dir/page.html", fileEntry},
+        {"FILE://server/share/page.html", fileEntry},
+        {"\\\\fileserver\\finance\\plan.xls", noWebHost},
+        {"\\\\fileserver@SSL\\DavWWWRoot\\x.htm", noWebHost},
+        {"//fileserver/finance/plan.xls", noWebHost},
+        {"Visited: user@\\\\fileserver\\finance\\plan.xls", noWebHost},
+        {"Visited: user@C:\\Users\\user\\secret.htm", noWebHost},
+        {"Visited: user@file:C:/Users/user/secret.htm", noWebHost},
+        {"@:Host: \\\\intranet-db", noWebHost},
+        {"C:/Users/user/secret.htm", noWebHost},
     };
-    for (const auto& entry : entries) {
-        for (const auto command : kCommonRuleServices) {
+    auto services = kCommonRuleServices;
+    services.push_back(UrlCommand::Blackthorn);
+    services.push_back(UrlCommand::WebSniffer);
+    for (const auto& [entry, reason] : cases) {
+        for (const auto command : services) {
             SCOPED_TRACE(std::string(CliName(command)) + " " + entry);
             const AddressResult r = AddressFor(command, entry, kWendelPrefix);
-            if (command == UrlCommand::SiteAdvisor) {
+            if (command == UrlCommand::SiteAdvisor || command == UrlCommand::Blackthorn) {
                 EXPECT_EQ(r.kind, Kind::InvalidUrl);
             } else {
                 EXPECT_EQ(r.kind, Kind::Nothing);
-                EXPECT_EQ(r.reason, "file:// entries are not looked up");
+                EXPECT_EQ(r.reason, reason);
             }
             EXPECT_EQ(r.address, "");
         }
-        SCOPED_TRACE(entry);
-        EXPECT_EQ(AddressFor(UrlCommand::Blackthorn, entry, kWendelPrefix).kind, Kind::InvalidUrl);
-        EXPECT_EQ(AddressFor(UrlCommand::WebSniffer, entry, kWendelPrefix).kind, Kind::Nothing);
     }
 }
 
@@ -180,6 +198,7 @@ TEST(WebSnifferRule, SendsTheWholeAddressEncoded) {
     ExpectAddresses(UrlCommand::WebSniffer,
                     {
                         {"@:Host: example.com", Kind::Open, "http%3A%2F%2Fexample.com"},
+                        {"@:HOST: example.com", Kind::Open, "http%3A%2F%2Fexample.com"},
                         {"Visited: user@http://example.com/dir/page.html", Kind::Open,
                          "http%3A%2F%2Fexample.com%2Fdir%2Fpage.html"},
                         {"mailto:user@example.com", Kind::Open, "http%3A%2F%2Fexample.com"},
@@ -206,7 +225,10 @@ TEST(WendelRule, AcceptsOnlyHttpEntries) {
     ExpectAddresses(UrlCommand::Wendel, cases);
 }
 
-TEST(LaunchRule, OpensTheAddressAfterTheUserNameUnencoded) {
+// The address is the entry as the list shows it (Windows-1252), encoded only
+// where an address cannot hold a character; nothing is guessed.
+TEST(LaunchRule, OpensTheShownAddressAfterTheUserName) {
+    const std::string notAnAddress(texts::kLaunchNotAnAddress);
     const std::vector<RuleCase> cases{
         {"@:Host: example.com", Kind::Open, "http://example.com"},
         {"cookie:user@example.com/dir/page.html", Kind::Open, "http://example.com/dir/page.html"},
@@ -216,13 +238,29 @@ TEST(LaunchRule, OpensTheAddressAfterTheUserNameUnencoded) {
         {"https://example.com", Kind::Open, "https://example.com"},
         {"mailto:user@example.com", Kind::Open, "http://example.com"},
         {"http://user@example.com/dir/page.html", Kind::Open, "http://example.com/dir/page.html"},
-        // Recognised as a host record, but only the exact marker is removed.
-        {"@:host: x", Kind::Open, "http://@:host: x"},
-        {"http://example.com/a b?c=d&e#f", Kind::Open, "http://example.com/a b?c=d&e#f"},
+        {"view-source:http://example.com/", Kind::Open, "view-source:http://example.com/"},
+        // The host marker in any case.
+        {"@:host: x", Kind::Open, "http://x"},
+        {"@:HOST: x", Kind::Open, "http://x"},
+        // Windows-1252 as the list shows it; the host keeps its letters.
+        {"http://caf\xE9.example/men\xFC?\x80=\x9F", Kind::Open,
+         "http://caf\xC3\xA9.example/men%C3%BC?%E2%82%AC=%C5%B8"},
+        // What an address cannot hold, and only that, is encoded.
+        {"http://example.com/a b?c=d&e#f", Kind::Open, "http://example.com/a%20b?c=d&e#f"},
+        {"http://example.com/\"<>\\^`{|}\x01\x7F", Kind::Open,
+         "http://example.com/%22%3C%3E%5C%5E%60%7B%7C%7D%01%7F"},
+        {"http://example.com/%41%zz%4", Kind::Open, "http://example.com/%41%25zz%254"},
+        {"http://example.com/a#b#c", Kind::Open, "http://example.com/a#b%23c"},
+        {"http://[::1]:8080/[x]", Kind::Open, "http://[::1]:8080/%5Bx%5D"},
         {"http://example.com/\0@evil.org"s, Kind::Open, "http://example.com/"},
+        // No scheme: nothing is opened, and the user is told.
+        {"\\\\fileserver\\share\\page.htm", Kind::NotAnAddress, ""},
+        {"C:\\Users\\page.htm", Kind::NotAnAddress, ""},
+        {"index.dat", Kind::NotAnAddress, ""},
         {"\0http://x"s, Kind::Nothing, ""},
     };
     ExpectAddresses(UrlCommand::Launch, cases);
+    EXPECT_EQ(AddressFor(UrlCommand::Launch, "index.dat", "").reason, notAnAddress);
 }
 
 TEST(PercentEncode, KeepsUnreservedAndEncodesEveryOtherByte) {

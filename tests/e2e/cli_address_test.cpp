@@ -1,14 +1,23 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/actions/addresses.h"
+#include "core/ui/texts.h"
+#include "support/child_process.h"
 #include "support/run_cli.h"
+#include "support/temp_dir.h"
 
 namespace tessaly {
 namespace {
 
+namespace fs = std::filesystem;
 using test::RunCli;
 
 TEST(CliAddress, PrintsTheAddressTheCommandWouldOpen) {
@@ -19,7 +28,7 @@ TEST(CliAddress, PrintsTheAddressTheCommandWouldOpen) {
 
     const auto launch = RunCli({"address", "launch", "Visited: user@http://example.com/a b&c"});
     EXPECT_EQ(launch.exitCode, 0);
-    EXPECT_EQ(launch.out, "http://example.com/a b&c\n");
+    EXPECT_EQ(launch.out, "http://example.com/a%20b&c\n");
 
     const auto sniffer = RunCli({"address", "web-sniffer", "@:Host: example.com"});
     EXPECT_EQ(sniffer.exitCode, 0);
@@ -44,6 +53,9 @@ TEST(CliAddress, RefusalsGoToStandardErrorWithExitCodeOne) {
         {"blackthorn", "mailto:user@example.com", "Invalid URL\n"},
         {"wendel", "https://example.com", "Invalid URL\n"},
         {"safeweb", "@file:///C:/page.html", ""},
+        {"safeweb", "\\\\fileserver\\finance", ""},
+        {"web-sniffer", "Visited: user@\\\\fileserver\\finance", ""},
+        {"launch", "\\\\fileserver\\finance", std::string(texts::kLaunchNotAnAddress) + "\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command + " " + c.entry);
@@ -71,6 +83,69 @@ TEST(CliAddress, WrongUsageExitsWithTwo) {
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err, "");
     }
+}
+
+// A copy of tessaly-cli in a folder of its own, so that the settings file
+// beside it, and the folder it may choose instead, are the test's.
+class CliCopy : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(dir_.file("bin"));
+        fs::create_directories(dir_.file("config"));
+        fs::copy_file(TESSALY_CLI_PATH, program());
+        for (const char* name : {"out", "err"}) dir_.write(name, "");
+        ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
+        ASSERT_EQ(::chmod(dir_.file("config").c_str(), 0777), 0);
+        ASSERT_EQ(::chmod(dir_.file("out").c_str(), 0666), 0);
+        ASSERT_EQ(::chmod(dir_.file("err").c_str(), 0666), 0);
+    }
+
+    std::string program() const { return dir_.file("bin/tessaly-cli"); }
+
+    // Runs the copy with `args` and $XDG_CONFIG_HOME in the test's folder,
+    // ended as hung after a few seconds; its output lands in "out" and "err".
+    test::ChildEnd run(const std::vector<std::string>& args, bool asNobody = false) {
+        return test::RunInChild(
+            [&] {
+                const int out = ::open(dir_.file("out").c_str(), O_WRONLY | O_TRUNC);
+                const int err = ::open(dir_.file("err").c_str(), O_WRONLY | O_TRUNC);
+                if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) return 127;
+                ::setenv("XDG_CONFIG_HOME", dir_.file("config").c_str(), 1);
+                const std::string path = program();
+                std::vector<char*> argv{const_cast<char*>(path.c_str())};
+                for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+                argv.push_back(nullptr);
+                ::execv(path.c_str(), argv.data());
+                return 127;
+            },
+            asNobody, /*guardSeconds=*/20);
+    }
+
+    test::TempDir dir_;
+};
+
+// A FIFO named as the settings file is not a settings file: the command line
+// neither waits on it nor takes anything from it.
+TEST_F(CliCopy, SettingsFileThatIsAFifoIsNotWaitedOn) {
+    ASSERT_EQ(::mkfifo(dir_.file("bin/Tessaly.ini").c_str(), 0644), 0);
+    const test::ChildEnd end = run({"address", "wendel", "http://example.com/"});
+    EXPECT_FALSE(end.hung);
+    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_EQ(dir_.read("out"), DefaultWendelPrefix() + "http%3A%2F%2Fexample.com%2F\n");
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir_.file("bin/Tessaly.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// Where the program's folder is not writable the settings live in the
+// per-user folder; the command line only reads, so it must not create it.
+TEST_F(CliCopy, AddressCreatesNoSettingsFolder) {
+    ASSERT_EQ(::chmod(dir_.file("bin").c_str(), 0555), 0);
+    const test::ChildEnd end = run({"address", "wendel", "http://example.com/"}, true);
+    if (end.exitCode == 125) GTEST_SKIP() << "cannot become an unprivileged user";
+    EXPECT_EQ(end.exitCode, 0) << dir_.read("err");
+    EXPECT_EQ(dir_.read("out"), DefaultWendelPrefix() + "http%3A%2F%2Fexample.com%2F\n");
+    EXPECT_FALSE(fs::exists(dir_.file("config/Tessaly")));
 }
 
 }  // namespace

@@ -67,6 +67,10 @@ TEST(CliExtract, WritesToTheNamedFileInEitherLayout) {
     const auto html = RunCli({"extract", "--format", "html", g.path, "-o", g.dir.file("r.html")});
     EXPECT_EQ(html.exitCode, 0) << html.err;
     EXPECT_EQ(g.dir.read("r.html"), page.str());
+    // The page streamed to the standard output is the same page.
+    const auto streamed = RunCli({"extract", "--format", "html", g.path});
+    EXPECT_EQ(streamed.exitCode, 0) << streamed.err;
+    EXPECT_TRUE(streamed.out == page.str());
 }
 
 TEST(CliExtract, EmptyFileIsNoFailure) {
@@ -85,11 +89,12 @@ TEST(CliExtract, FailuresAndBadUsage) {
     const auto missing = RunCli({"extract", dir.file("absent.dat")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "Error: 2 No such file or directory Tessaly\n");
+    EXPECT_EQ(missing.err,
+              "Error: cannot read " + dir.file("absent.dat") + ": No such file or directory\n");
 
     const auto folder = RunCli({"extract", dir.path(), "-o", dir.file("never.txt")});
     EXPECT_EQ(folder.exitCode, 1);
-    EXPECT_EQ(folder.err, "Error: 21 Is a directory Tessaly\n");
+    EXPECT_EQ(folder.err, "Error: cannot read " + dir.path() + ": Is a directory\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("never.txt")));
 
     dir.write("a.dat", "http://a/");

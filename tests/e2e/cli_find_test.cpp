@@ -38,14 +38,20 @@ TEST(CliFind, PrintsLocationTabSizeInDiscoveryOrder) {
     EXPECT_EQ(std::filesystem::exists(cliFolder / "applog.log"), hadLog);
 }
 
-TEST(CliFind, RootThatIsNoFolderPrintsNothingAndSucceeds) {
+// A root that is no folder was once taken as an empty one (exit 0, not a
+// word): it is a failure that names the root and the reason.
+TEST(CliFind, RootThatIsNoFolderIsAFailureNamingIt) {
     TempDir dir;
     dir.write("index.dat", "x");
-    for (const std::string& root : {dir.file("missing"), dir.file("index.dat")}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.file("missing"), "No such file or directory"},
+        {dir.file("index.dat"), "Not a directory"},
+    };
+    for (const auto& [root, reason] : cases) {
         const auto run = RunCli({"find", root});
-        EXPECT_EQ(run.exitCode, 0) << root;
+        EXPECT_EQ(run.exitCode, 1) << root;
         EXPECT_EQ(run.out, "") << root;
-        EXPECT_EQ(run.err, "") << root;
+        EXPECT_EQ(run.err, "Error: cannot search " + root + ": " + reason + "\n") << root;
     }
 }
 

@@ -28,7 +28,7 @@ TEST(HostileCli, ExtractRefusesWhatIsNotARegularFile) {
         const auto run = RunCli({"extract", path, "--count"});
         EXPECT_EQ(run.exitCode, 1) << path;
         EXPECT_EQ(run.out, "") << path;
-        EXPECT_EQ(run.err, "Error: 22 Not a regular file Tessaly\n") << path;
+        EXPECT_EQ(run.err, "Error: cannot read " + path + ": Not a regular file\n") << path;
     }
 }
 

@@ -9,7 +9,14 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "core/settings/ini_file.h"
 #include "gui/models.h"
@@ -61,6 +68,8 @@ class TestFaults : public QObject {
     void hostileSettingsFileIsKeptAndUpdated_data();
     void hostileSettingsFileIsKeptAndUpdated();
     void fullDiskLosesNothing();
+    void listsStopAtTheRowBudgetWithTheReport();
+    void settingsFileThatIsAFifoIsLeftAlone();
 };
 
 void TestFaults::extractionOfWhatCannotBeReadEndsWithTheReport_data() {
@@ -162,6 +171,91 @@ void TestFaults::fullDiskLosesNothing() {
     QVERIFY(!h.window().busy());
     QCOMPARE(h.settingsText(), settings);
     QVERIFY(h.toolkit.unexpected.empty());
+}
+
+// Past its row budget a list stops: the walk or the scan ends with the
+// system's out-of-memory report and where the list stops, the rows found so
+// far stay, and the window goes on as after any failed scan.
+void TestFaults::listsStopAtTheRowBudgetWithTheReport() {
+    Harness h;
+    h.window().setRowBudget(3);
+    std::string bytes;
+    for (int i = 0; i < 10; ++i) {
+        std::string entry = "http://host" + std::to_string(i) + ".example/";
+        entry.resize(150, '\0');
+        bytes += entry;
+    }
+    h.dir.write("index.dat", bytes);
+    for (int i = 0; i < 5; ++i) h.dir.write("tree/d" + std::to_string(i) + "/index.dat", "x");
+    const std::string report =
+        "Error: 12 Cannot allocate memory Tessaly\r\n\r\nThe list stops at 3 rows: more would "
+        "not fit safely in this computer's memory. The rows found so far are kept.";
+
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    h.window().show();
+    QCOMPARE(h.toolkit.prompts.back().text, report);
+    QVERIFY(h.toolkit.prompts.back().icon == MsgIcon::None);
+    auto& contents = h.window().contentsModel();
+    QCOMPARE(contents.rowCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(contents.data(contents.index(i, 0), Qt::DisplayRole).toString(),
+                 QString::fromStdString("http://host" + std::to_string(i) + ".example/"));
+    }
+    QCOMPARE(h.window().currentView(), 2);
+    const auto lines = h.logLines();
+    QVERIFY(std::find(lines.begin(), lines.end(), "Error: 12 Cannot allocate memory Tessaly") !=
+            lines.end());
+
+    h.window().lblSearch_Click();  // << Back
+    SearchIn(h, h.dir.file("tree"));
+    QCOMPARE(h.toolkit.prompts.back().text, report);
+    QCOMPARE(h.window().filesModel().rowCount(), 3);
+    ExpectEverythingEnabled(h);
+
+    // The stop raised at the budget does not linger.
+    h.window().setRowBudget(100);
+    SearchIn(h, h.dir.file("tree"));
+    QCOMPARE(h.window().filesModel().rowCount(), 5);
+    QCOMPARE(h.toolkit.prompts.back().text, report);  // nothing new said
+}
+
+// A FIFO named as the settings file is neither waited on nor replaced: the
+// window starts with its defaults, works, and closes. A watchdog ends the
+// test should the window wait on the FIFO.
+void TestFaults::settingsFileThatIsAFifoIsLeftAlone() {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!done.wait_for(lock, std::chrono::seconds(60), [&] { return finished; })) {
+            std::fputs("the window waits on a FIFO named as its settings file\n", stderr);
+            std::_Exit(1);
+        }
+    });
+    {
+        Harness h;
+        const std::string ini = h.settings.settingsFilePath();
+        QCOMPARE(::mkfifo(ini.c_str(), 0644), 0);
+        h.dir.write("t/index.dat", "x");
+        h.window().startUp("");
+        h.window().show();
+        QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), QStringLiteral("/"));
+        SearchIn(h, h.dir.file("t"));
+        QCOMPARE(h.window().filesModel().rowCount(), 1);
+        h.window().close();
+        struct stat st {};
+        QCOMPARE(::lstat(ini.c_str(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QVERIFY(!h.logLines().empty());
+    }
+    {
+        std::lock_guard lock(mutex);
+        finished = true;
+    }
+    done.notify_one();
+    watchdog.join();
 }
 
 QTEST_MAIN(TestFaults)

@@ -1,12 +1,15 @@
 // The main window driven as a user would, with fake prompts and shell:
 // start-up, load and close, extraction, the search, the context menu states
 // and the commands on entries.
+#include <unistd.h>
+
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
 #include <QStatusBar>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -77,7 +80,14 @@ class TestMainWindow : public QObject {
     void commandsActOnTheRowShownBehindASortOrFilter();
     void saveWritesTheShowingList();
     void saveFailureKeepsOldFile();
+    void saveRefusesTheFileBeingRead();
     void closeDuringWalkStopsIt();
+    void closeDuringExtractionStopsIt();
+    void statusLineFollowsTheWalkAndTheScan();
+    void highBytesReadAlikeInListClipboardLaunchAndSave();
+    void entriesWithoutAWebHostAreNeitherLaunchedNorLookedUp();
+    void searchRootThatIsNotTextStaysBytes_data();
+    void searchRootThatIsNotTextStaysBytes();
 };
 
 void TestMainWindow::startUpWithoutPathLogsOnlyTheStart() {
@@ -517,8 +527,9 @@ void TestMainWindow::copyAndLaunchUseTheSelectedRow() {
     h.window().mnuOpen_Click();
     QCOMPARE(h.shell.opened.size(), std::size_t{1});
     QCOMPARE(h.shell.opened[0], std::string("http://b.example/two"));
+    // The question names the address it will open, on a line of its own.
     QCOMPARE(h.toolkit.prompts.back().text,
-             std::string("Are you sure you want to launch this URL?"));
+             std::string("Are you sure you want to launch this URL?\r\nhttp://b.example/two"));
     QVERIFY(h.toolkit.prompts.back().icon == MsgIcon::Question);
 }
 
@@ -654,7 +665,9 @@ void TestMainWindow::saveWritesTheShowingList() {
     QCOMPARE(plain.substr(0, 20), std::string("http://a.example/one"));
     h.window().mnuSaveResults_Click();
     const std::string html = h.dir.read("out.HTML");
-    QVERIFY(html.rfind("<html><head><title>Tessaly extraction results for: ", 0) == 0);
+    QVERIFY(html.rfind("<html><head><meta charset=\"utf-8\"><title>Tessaly extraction results "
+                       "for: ",
+                       0) == 0);
     QVERIFY(
         html.find(
             "<a href=\"http://a.example/one\" target=\"_blank\">http://a.example/one</a><br>") !=
@@ -677,6 +690,29 @@ void TestMainWindow::saveFailureKeepsOldFile() {
     QCOMPARE(h.dir.read("blocker"), std::string("not a folder"));
 }
 
+// Saving over the extracted file, under any name and from either view, is
+// refused with a message box, and the file stays as it was.
+void TestMainWindow::saveRefusesTheFileBeingRead() {
+    Harness h;
+    h.dir.write("case/index.dat", SampleBytes());
+    const std::string evidence = h.dir.file("case/index.dat");
+    QVERIFY(::symlink(evidence.c_str(), h.dir.file("link.dat").c_str()) == 0);
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(evidence);
+    QCOMPARE(h.window().contentsModel().rowCount(), 4);
+    h.toolkit.saveNames = {evidence, h.dir.file("case/./index.dat"), h.dir.file("link.dat"),
+                           h.dir.file("case/../case/index.dat")};
+    for (int i = 0; i < 4; ++i) {
+        if (i == 2) h.window().lblSearch_Click();  // "<< Back": the files view
+        h.window().mnuSaveResults_Click();
+        const Prompt& p = h.toolkit.prompts.back();
+        QVERIFY(p.icon == MsgIcon::Exclamation);
+        QVERIFY(p.text.find("It is the file being read (" + evidence + ")") != std::string::npos);
+        QVERIFY(p.text.find("Nothing was changed.") != std::string::npos);
+    }
+    QVERIFY(h.dir.read("case/index.dat") == SampleBytes());
+}
+
 void TestMainWindow::closeDuringWalkStopsIt() {
     Harness h;
     for (int i = 0; i < 200; ++i) h.dir.write("big/d" + std::to_string(i) + "/e/index.dat", "x");
@@ -687,6 +723,178 @@ void TestMainWindow::closeDuringWalkStopsIt() {
     h.window().close();
     QVERIFY(!h.window().busy());
     QVERIFY(Contains(h.logLines(), "Settings saved, preparing to close"));
+}
+
+void TestMainWindow::closeDuringExtractionStopsIt() {
+    Harness h;
+    // A long file whose only entry stands at its end: a scan that runs to
+    // the end lists it.
+    constexpr off_t kSize = off_t{1} << 30;
+    h.dir.write("t/index.dat", "");
+    const std::string file = h.dir.file("t/index.dat");
+    QCOMPARE(::truncate(file.c_str(), kSize - 200), 0);
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::app);
+        out << Entry("http://end.example/");
+    }
+    h.window().startUp("");
+    h.window().show();
+    SearchInto(h, "t");
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.toolkit.choose = "mnuView";
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QVERIFY(h.window().busy());
+    const auto promptsBefore = h.toolkit.prompts.size();
+    h.window().close();
+    QVERIFY(!h.window().busy());
+    // What the scan had queued arrives after the close and changes nothing.
+    QCoreApplication::processEvents();
+    QCOMPARE(h.toolkit.prompts.size(), promptsBefore);
+    QCOMPARE(h.window().contentsModel().rowCount(), 0);
+    const auto lines = h.logLines();
+    QVERIFY(Contains(lines, "Settings saved, preparing to close"));
+    QVERIFY(std::none_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.rfind("Contents found", 0) == 0 || l.rfind("Error", 0) == 0;
+    }));
+    QCOMPARE(h.settings.read("Search", "Path", ""), h.dir.file("t"));
+}
+
+void TestMainWindow::statusLineFollowsTheWalkAndTheScan() {
+    Harness h;
+    h.dir.write("tree/a/index.dat", SampleBytes());
+    h.window().startUp("");
+    h.window().show();
+    QStringList shown;
+    connect(h.window().statusBar(), &QStatusBar::messageChanged,
+            [&](const QString& text) { shown << text; });
+
+    // The walk names the folder it walks, then clears the line at its end.
+    SearchInto(h, "tree");
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(shown.first(), "Searching: " + QString::fromStdString(h.dir.file("tree/")));
+    QCOMPARE(shown.last(), QString());
+
+    // The scan says it runs until it has finished.
+    shown.clear();
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.toolkit.choose = "mnuView";
+    PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
+    QCOMPARE(shown, QStringList{QString::fromStdString(std::string(texts::kExtractingStatus))});
+    QVERIFY(h.waitIdle());
+    QCOMPARE(shown.last(), QString());
+    QCOMPARE(h.window().contentsModel().rowCount(), 4);
+}
+
+namespace {
+
+// Runs a startup extraction of a file holding these entries.
+void ExtractEntries(Harness& h, const std::vector<std::string>& entries) {
+    std::string bytes(64, '\x01');
+    for (const auto& e : entries) bytes += Entry(e);
+    bytes += std::string(200, '\0');
+    h.dir.write("index.dat", bytes);
+    h.toolkit.answers = {MsgAnswer::Ok};
+    h.window().startUp(h.dir.file("index.dat"));
+    h.window().show();
+}
+
+}  // namespace
+
+// An entry with bytes 0x80 to 0xFF reads the same wherever it goes: the list
+// shows it as Windows-1252, the clipboard and the HTML page take that text,
+// Launch opens that text (encoded only where an address must be), and the
+// plain file keeps the bytes themselves.
+void TestMainWindow::highBytesReadAlikeInListClipboardLaunchAndSave() {
+    Harness h;
+    const std::string entry = "http://caf\xE9.example/men\xFC?\x80=\x9F\xFF";
+    ExtractEntries(h, {entry});
+    const QString shown = QString::fromUtf8("http://café.example/menü?€=Ÿÿ");
+    auto& model = h.window().contentsModel();
+    QCOMPARE(model.data(model.index(0, 0), Qt::DisplayRole).toString(), shown);
+
+    PressOnList(Child<ReportList>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 0);
+    h.window().mnuCopy_Click();
+    QCOMPARE(QString::fromStdString(h.toolkit.clipboard.back()), shown);
+
+    h.toolkit.answers = {MsgAnswer::Yes};
+    h.window().mnuOpen_Click();
+    QCOMPARE(h.shell.opened.size(), std::size_t{1});
+    const std::string address = h.shell.opened[0];
+    QCOMPARE(address, std::string("http://caf\xC3\xA9.example/men%C3%BC?%E2%82%AC=%C5%B8%C3%BF"));
+    QCOMPARE(QUrl::fromPercentEncoding(QByteArray::fromStdString(address)), shown);
+    QCOMPARE(h.toolkit.prompts.back().text, std::string(texts::kLaunchQuestion) + "\r\n" + address);
+
+    h.toolkit.saveNames = {h.dir.file("out.html"), h.dir.file("out.txt")};
+    h.window().mnuSaveResults_Click();
+    h.window().mnuSaveResults_Click();
+    const std::string page = h.dir.read("out.html");
+    const std::string utf8 = shown.toStdString();
+    QVERIFY(page.find("<a href=\"" + utf8 + "\" target=\"_blank\">" + utf8 + "</a>") !=
+            std::string::npos);
+    QCOMPARE(h.dir.read("out.txt").substr(0, entry.size()), entry);
+}
+
+void TestMainWindow::entriesWithoutAWebHostAreNeitherLaunchedNorLookedUp() {
+    Harness h;
+    ExtractEntries(h, {"\\\\fileserver\\finance\\plan.xls"});
+    QCOMPARE(h.window().contentsModel().rowCount(), 1);
+    PressOnList(Child<ReportList>(h.window(), "lvwContents"), Qt::RightButton, Qt::RightButton, 0);
+
+    // Launch says why nothing opens, without asking first.
+    const auto promptsBefore = h.toolkit.prompts.size();
+    h.window().mnuOpen_Click();
+    QCOMPARE(h.toolkit.prompts.size(), promptsBefore + 1);
+    QCOMPARE(h.toolkit.prompts.back().text, std::string(texts::kLaunchNotAnAddress));
+    QVERIFY(h.toolkit.prompts.back().icon == MsgIcon::Exclamation);
+
+    // No service hears of the share; SiteAdvisor says "Invalid URL".
+    h.window().mnuUrlCommand_Click(UrlCommand::SafeWeb);
+    h.window().mnuUrlCommand_Click(UrlCommand::WebSniffer);
+    h.window().mnuUrlCommand_Click(UrlCommand::SiteAdvisor);
+    QVERIFY(h.shell.opened.empty());
+    QCOMPARE(h.toolkit.prompts.back().text, std::string("Invalid URL"));
+}
+
+void TestMainWindow::searchRootThatIsNotTextStaysBytes_data() {
+    QTest::addColumn<bool>("picked");
+    QTest::newRow("stored in the settings") << false;
+    QTest::newRow("picked with the folder picker") << true;
+}
+
+// A root whose name is not valid UTF-8 (here Windows-1252 "café") is shown
+// as well as it can be, and walked, offered to the save dialog and stored
+// again byte for byte.
+void TestMainWindow::searchRootThatIsNotTextStaysBytes() {
+    QFETCH(bool, picked);
+    Harness h;
+    const std::string root = h.dir.file("caf\xE9");
+    h.dir.write("caf\xE9/index.dat", "x");
+    if (!picked) h.dir.write("Tessaly.ini", "[Search]\r\nPath=" + root + "\r\n");
+    h.window().startUp("");
+    if (picked) {
+        h.toolkit.folders = {root};
+        h.window().lblBrowse_Click();
+    }
+    const std::string walked = picked ? root + "/" : root;
+    QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(), PathText(walked));
+    h.window().lblSearch_Click();
+    QVERIFY(h.waitIdle());
+    QCOMPARE(h.window().filesModel().rowCount(), 1);
+    QCOMPARE(h.window().filesModel().row(0).location, root + "/index.dat");
+    h.toolkit.saveNames = {""};
+    h.window().mnuSaveResults_Click();
+    QCOMPARE(h.toolkit.saveCalls.back().initialFolder, walked);
+    h.window().close();
+    QCOMPARE(h.settings.read("Search", "Path", ""), walked);
+
+    // A field the user edits is taken as typed.
+    if (picked) return;
+    Harness edited;
+    edited.dir.write("Tessaly.ini", "[Search]\r\nPath=" + root + "\r\n");
+    edited.window().startUp("");
+    Child<QLineEdit>(edited.window(), "txtSearchIn")->setText(QStringLiteral("/srv/typed"));
+    edited.window().close();
+    QCOMPARE(edited.settings.read("Search", "Path", ""), std::string("/srv/typed"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -71,7 +71,6 @@ std::string Http(std::string_view host, std::string_view rest) {
 std::string KnowledgeBaseAddress() { return Http(kSupportHost, "/?mode=KB"); }
 std::string ProductPageAddress() { return Http(kSupportHost, "/?mode=Products&p=tessaly"); }
 std::string HomePageAddress() { return Http(kHomeHost, "/"); }
-std::string StylesheetAddress() { return Http(kSupportHost, "/temp/styles/gorsebank.css"); }
 std::string DefaultWendelPrefix() { return Http(kWendelHost, "/?mode=Wendel&url="); }
 std::string_view CompanyName() { return kCompanyName; }
 

@@ -14,8 +14,6 @@ namespace tessaly {
 std::string KnowledgeBaseAddress();
 std::string ProductPageAddress();
 std::string HomePageAddress();
-// The stylesheet named by the HTML results page.
-std::string StylesheetAddress();
 // The Wendel viewer prefix used while the settings hold none; it ends in
 // "/?mode=Wendel&url=".
 std::string DefaultWendelPrefix();

@@ -5,7 +5,9 @@
 
 #include "core/actions/addresses.h"
 #include "core/app/ascii_case.h"
+#include "core/extract/codepage.h"
 #include "core/extract/contents_rows.h"
+#include "core/ui/texts.h"
 
 namespace tessaly {
 
@@ -50,11 +52,12 @@ std::string_view PieceBefore(std::string_view s, std::string_view x) {
     return s.substr(0, s.find(x));
 }
 
+// `s` without any occurrence of `x`, letter case ignored.
 std::string RemoveAll(std::string_view s, std::string_view x) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t pos = 0;;) {
-        const auto at = s.find(x, pos);
+        const auto at = FindNoCase(s, x, pos);
         out += s.substr(pos, at == std::string_view::npos ? std::string_view::npos : at - pos);
         if (at == std::string_view::npos) return out;
         pos = at + x.size();
@@ -68,12 +71,47 @@ AddressResult InvalidUrl() { return {AddressResult::Kind::InvalidUrl, {}, "Inval
 AddressResult NothingBecause(std::string_view reason) {
     return {AddressResult::Kind::Nothing, {}, std::string(reason)};
 }
-AddressResult FileRefused(UrlCommand command) {
+constexpr std::string_view kFileEntriesRefused = "file:// entries are not looked up";
+constexpr std::string_view kNoWebHostRefused = "entries without a web host are not looked up";
+
+AddressResult FileRefused(UrlCommand command, std::string_view reason = kFileEntriesRefused) {
     // SiteAdvisor and Blackthorn say so; the other services stay silent.
     if (command == UrlCommand::SiteAdvisor || command == UrlCommand::Blackthorn) {
         return InvalidUrl();
     }
-    return NothingBecause("file:// entries are not looked up");
+    return NothingBecause(reason);
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// A place on this computer or the local network rather than on the web: a
+// network path (\\server\share, also written with '/'), a drive path (C:\,
+// C:/) or a file: address.
+bool IsLocalOrNetworkPlace(std::string_view s) {
+    s.remove_prefix(std::min(s.find_first_not_of(" \t"), s.size()));
+    if (s.size() >= 2 && IsSeparator(s[0]) && IsSeparator(s[1])) return true;
+    if (s.size() >= 2 && IsAsciiLetter(s[0]) && s[1] == ':' && (s.size() == 2 || IsSeparator(s[2])))
+        return true;
+    return StartsWithNoCase(s, "file:");
+}
+
+// Whether a look-up of the entry would send the name of a local file, a
+// share or an intranet server instead of a web host: the entry itself (a
+// host record without its marker) or what follows its user name
+// ("Visited: user@\\server\share\page.htm") is such a place.
+bool LacksWebHost(std::string_view entry) {
+    const std::string unmarked = RemoveAll(entry, kHostMarkerBare);
+    if (IsLocalOrNetworkPlace(unmarked)) return true;
+    return unmarked.find('@') != std::string::npos &&
+           IsLocalOrNetworkPlace(PieceAfter(unmarked, "@"));
+}
+
+// The refusal of a look-up that must not leave this computer, if any.
+std::optional<AddressResult> RefusedLookUp(UrlCommand command, std::string_view entry) {
+    if (ContainsNoCase(entry, kFileScheme)) return FileRefused(command);
+    if (LacksWebHost(entry)) return FileRefused(command, kNoWebHostRefused);
+    return std::nullopt;
 }
 
 AddressResult OpenService(UrlCommand command, std::string_view value) {
@@ -87,7 +125,7 @@ AddressResult OpenService(UrlCommand command, std::string_view value) {
 // Reduces an entry to its bare host: drops the host-record marker, a user
 // name, the scheme, a port, the path and a leading "www.".
 AddressResult CommonHostRule(UrlCommand command, std::string_view entry) {
-    if (ContainsNoCase(entry, kFileScheme)) return FileRefused(command);
+    if (auto refused = RefusedLookUp(command, entry)) return *refused;
     const std::string unmarked = RemoveAll(entry, kHostMarker);
     std::string_view s = unmarked;
     s = PieceAfter(s, "@");
@@ -102,7 +140,7 @@ AddressResult CommonHostRule(UrlCommand command, std::string_view entry) {
 // without a scheme or host marker (mailto, cookies) are refused.
 AddressResult BlackthornRule(std::string_view entry) {
     constexpr auto command = UrlCommand::Blackthorn;
-    if (ContainsNoCase(entry, kFileScheme)) return FileRefused(command);
+    if (auto refused = RefusedLookUp(command, entry)) return *refused;
     const bool hostRecord = ContainsNoCase(entry, kHostMarkerBare);
     if (!hostRecord && entry.find(kSchemeSeparator) == std::string_view::npos) {
         return InvalidUrl();
@@ -119,7 +157,7 @@ AddressResult BlackthornRule(std::string_view entry) {
 // The whole address, with "http://" put in front when it has no scheme.
 AddressResult WebSnifferRule(std::string_view entry) {
     constexpr auto command = UrlCommand::WebSniffer;
-    if (ContainsNoCase(entry, kFileScheme)) return FileRefused(command);
+    if (auto refused = RefusedLookUp(command, entry)) return *refused;
     const std::string unmarked = RemoveAll(entry, kHostMarker);
     std::string s(PieceAfter(unmarked, "@"));
     if (s.find(kSchemeSeparator) == std::string::npos) s.insert(0, kHttp);
@@ -131,15 +169,80 @@ AddressResult WendelRule(std::string_view entry, std::string_view prefix) {
     return Open(std::string(prefix) + PercentEncode(entry));
 }
 
-// The entry itself: a host record, cookie, visited record or address with a
-// user name becomes the address after its "@".
+// A scheme ("http:", "view-source:") begins the text: a letter, then letters,
+// digits, '+', '-' or '.', then ':'. One letter alone is a drive ("C:\").
+bool BeginsWithScheme(std::string_view text) {
+    if (text.empty() || !IsAsciiLetter(text.front())) return false;
+    std::size_t i = 1;
+    while (i < text.size() && (IsAsciiLetter(text[i]) || (text[i] >= '0' && text[i] <= '9') ||
+                               text[i] == '+' || text[i] == '-' || text[i] == '.')) {
+        ++i;
+    }
+    return i >= 2 && i < text.size() && text[i] == ':';
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// `text` (UTF-8) with every byte an address cannot hold percent-encoded, and
+// nothing else changed: controls, space, DEL, " < > \ ^ ` { | }, a '%' that
+// starts no %XX, a second '#', '[' or ']' outside the host, and non-ASCII
+// outside the host. A host keeps its letters as they are (café.example): a
+// host is not percent-encoded but spelt in its international form, which the
+// shell makes of it.
+std::string EncodeForAddress(std::string_view text) {
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    const std::size_t scheme = text.find(kSchemeSeparator);
+    const std::size_t hostBegin = scheme == std::string_view::npos ? 0 : scheme + 3;
+    const std::size_t hostEnd = scheme == std::string_view::npos
+                                    ? 0
+                                    : std::min(text.find_first_of("/?#", hostBegin), text.size());
+    std::string out;
+    out.reserve(text.size());
+    bool inFragment = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const auto b = static_cast<unsigned char>(c);
+        const bool inHost = i >= hostBegin && i < hostEnd;
+        bool encode = b <= 0x20 || b == 0x7F || (b >= 0x80 && !inHost) ||
+                      std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos;
+        if (c == '%')
+            encode = i + 2 >= text.size() || !IsHexDigit(text[i + 1]) || !IsHexDigit(text[i + 2]);
+        if (c == '#') {
+            encode = inFragment;
+            inFragment = true;
+        }
+        if ((c == '[' || c == ']') && !inHost) encode = true;
+        if (encode) {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The entry itself, as the list shows it: a host record, cookie, visited
+// record or address with a user name becomes the address after its "@". The
+// address is the entry's text decoded as the list decodes it, encoded only
+// where an address cannot hold a character, never completed or guessed at:
+// an entry that does not begin with a scheme is not opened.
 AddressResult LaunchRule(std::string_view entry) {
     if (entry.empty()) return NothingBecause("the entry is empty");
-    if (entry.find('@') == std::string_view::npos) return Open(std::string(entry));
-    std::string s = ContainsNoCase(entry, kHostMarkerBare) ? RemoveAll(entry, kHostMarker)
-                                                           : std::string(PieceAfter(entry, "@"));
-    if (s.find(kSchemeSeparator) == std::string::npos) s.insert(0, kHttp);
-    return Open(std::move(s));
+    std::string s(entry);
+    if (entry.find('@') != std::string_view::npos) {
+        s = ContainsNoCase(entry, kHostMarkerBare) ? RemoveAll(entry, kHostMarker)
+                                                   : std::string(PieceAfter(entry, "@"));
+        if (s.find(kSchemeSeparator) == std::string::npos) s.insert(0, kHttp);
+    }
+    const std::string text = Cp1252ToUtf8(s);
+    if (!BeginsWithScheme(text)) {
+        return {AddressResult::Kind::NotAnAddress, {}, std::string(texts::kLaunchNotAnAddress)};
+    }
+    return Open(EncodeForAddress(text));
 }
 
 constexpr std::array kAllCommands{

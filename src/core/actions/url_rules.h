@@ -13,20 +13,34 @@ namespace tessaly {
 // What a context-menu command does with one entry.
 struct AddressResult {
     enum class Kind {
-        Open,        // hand `address` to the shell
-        InvalidUrl,  // show "Invalid URL"
-        Nothing,     // do nothing; `reason` says why
+        Open,          // hand `address` to the shell
+        InvalidUrl,    // show "Invalid URL"
+        NotAnAddress,  // show `reason`: the entry is no address to open (Launch)
+        Nothing,       // do nothing; `reason` says why
     };
     Kind kind = Kind::Nothing;
     std::string address;
-    std::string reason;  // "Invalid URL" for InvalidUrl; a short explanation for Nothing
+    // "Invalid URL" for InvalidUrl; the message to show for NotAnAddress; a
+    // short explanation for Nothing.
+    std::string reason;
 };
 
 // The address `command` opens for the contents entry `entry` (the row's
 // bytes; everything from its first NUL on is ignored). `wendelPrefix` is the
-// viewer prefix from the settings, used by the Wendel command only. Values
-// appended to a service address are percent-encoded; Launch hands the entry
-// over as it is.
+// viewer prefix from the settings, used by the Wendel command only.
+//
+// The host marker "@:Host: " counts in any letter case. Values appended to a
+// service address are percent-encoded. A service is never sent a file://
+// entry, nor an entry that names a network path (\\server\share), a drive
+// path or a file: address, itself or after its user name: SiteAdvisor and
+// Blackthorn answer InvalidUrl, the other services Nothing.
+//
+// Launch opens the entry's text as the contents list shows it (Windows-1252
+// decoded to UTF-8), with only what an address cannot hold percent-encoded
+// (controls, space, " < > \ ^ ` { | }, a stray '%', non-ASCII outside the
+// host; a host keeps its international letters); an entry that does not then
+// begin with a scheme of two or more characters ("http:", not "C:") is
+// NotAnAddress.
 AddressResult AddressFor(UrlCommand command, std::string_view entry, std::string_view wendelPrefix);
 
 // The command named on the command line: browser-defender, blackthorn,

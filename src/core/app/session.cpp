@@ -1,5 +1,8 @@
 #include "core/app/session.h"
 
+#include <cerrno>
+
+#include "core/extract/scanner.h"
 #include "core/ui/texts.h"
 
 namespace tessaly {
@@ -20,6 +23,11 @@ std::string_view TitleTagOf(ListKind list) {
             return texts::kContentsTag;
     }
     return {};
+}
+
+std::string ListFullReport(std::size_t rows) {
+    return ScanError::FromNumber(ENOMEM).ReportText() + Str(texts::kListStopsAt) +
+           std::to_string(rows) + Str(texts::kListStopsAtEnd);
 }
 
 Effects Session::handle(const Event& event) {
@@ -117,8 +125,14 @@ Effects Session::on(const WalkFinished& e) {
     activity_ = Activity::Idle;
     walkFolder_.clear();
     front_.reset();
-    Effects out{LogLine{"Search Completed in: " + e.seconds + "  seconds"},
-                LogLine{"Checking items found ..."}};
+    Effects out;
+    if (e.listFull) {
+        const std::string report = ListFullReport(e.filesRows);
+        out.push_back(ShowMessage{report, MessageKind::ErrorReport});
+        out.push_back(LogLine{report});
+    }
+    out.push_back(LogLine{"Search Completed in: " + e.seconds + "  seconds"});
+    out.push_back(LogLine{"Checking items found ..."});
     if (e.filesRows == 0) {
         out.push_back(LogLine{"No items found, cannot enabled View File Contents option"});
     } else {
@@ -146,21 +160,23 @@ Effects Session::on(const ScanFinished& e) {
     activity_ = Activity::Idle;
     front_.reset();
     Effects out;
-    if (!e.ok) {
+    const bool ok = e.ok && !e.listFull;
+    if (!ok) {
         // The report, then the window ends as after a finished scan with the
         // rows found so far; nothing stays disabled.
-        out.push_back(ShowMessage{e.errorReport, MessageKind::ErrorReport});
-        out.push_back(LogLine{e.errorReport});
+        const std::string report = e.listFull ? ListFullReport(e.contentsRows) : e.errorReport;
+        out.push_back(ShowMessage{report, MessageKind::ErrorReport});
+        out.push_back(LogLine{report});
     } else {
         out.push_back(LogLine{"Contents found: " + std::to_string(e.contentsRows)});
         out.push_back(LogLine{"Scan completed in: " + e.seconds + "  seconds"});
     }
     if (e.contentsRows == 0) {
         view_ = View::Files;
-        if (e.ok) out.push_back(ShowMessage{Str(texts::kNoContentsFound)});
+        if (ok) out.push_back(ShowMessage{Str(texts::kNoContentsFound)});
     } else {
         view_ = View::Contents;
-        if (e.ok)
+        if (ok)
             out.push_back(ShowMessage{std::to_string(e.contentsRows) + Str(texts::kItemsFound)});
     }
     return out;

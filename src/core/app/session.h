@@ -71,6 +71,9 @@ struct WalkEnteredFolder {
 struct WalkFinished {
     std::size_t filesRows = 0;  // rows in the files list now
     std::string seconds;        // elapsed time, as the log shows it
+    // The list took no more rows (its budget, or memory ran short): the walk
+    // stopped there, and its end says so.
+    bool listFull = false;
 };
 // "View file contents" confirmed on a files-list row, or a path at start-up.
 struct ExtractRequested {
@@ -82,6 +85,9 @@ struct ScanFinished {
     bool ok = true;
     std::string errorReport;  // the report shown and logged when !ok
     std::string seconds;
+    // As WalkFinished::listFull; the scan then ends as a failed one, with the
+    // report of a full list in place of its own.
+    bool listFull = false;
 };
 // A tab label; `rows` is the number of rows in that tab's list.
 struct TabClicked {
@@ -164,5 +170,9 @@ class Session {
 
 // The tag a tab adds to the window's title.
 std::string_view TitleTagOf(ListKind list);
+
+// The report of a list that stopped at `rows` rows because memory runs short:
+// the system's error, as a failed scan reports it, and where the list stops.
+std::string ListFullReport(std::size_t rows);
 
 }  // namespace tessaly

@@ -12,7 +12,53 @@ constexpr std::array<std::uint16_t, 32> kHighControls{
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
+std::size_t Utf8SequenceLength(std::string_view s) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char b = at(0);
+    if (b < 0x80) return 1;
+    std::size_t n = 0;
+    unsigned char low = 0x80;  // bounds of the second byte
+    unsigned char high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        if (b == 0xE0) low = 0xA0;   // no overlong forms
+        if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (s.size() < n || at(1) < low || at(1) > high) return 0;
+    for (std::size_t i = 2; i < n; ++i) {
+        if (at(i) < 0x80 || at(i) > 0xBF) return 0;
+    }
+    return n;
+}
+
 }  // namespace
+
+std::string NativeToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t n = Utf8SequenceLength(bytes);
+        if (n == 0) {
+            out += kReplacement;
+            bytes.remove_prefix(1);
+        } else {
+            out += bytes.substr(0, n);
+            bytes.remove_prefix(n);
+        }
+    }
+    return out;
+}
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;

@@ -10,4 +10,9 @@ namespace tessaly {
 // characters of the same number; NUL stays NUL.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+// Native text (file names and paths, UTF-8 on this system) made fit for a
+// UTF-8 page: every well-formed UTF-8 sequence is kept, every byte that does
+// not belong to one becomes U+FFFD, as the lists show such a name.
+std::string NativeToUtf8(std::string_view bytes);
+
 }  // namespace tessaly

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace tessaly {
 
@@ -21,7 +22,12 @@ void ContentsRows::append(std::string_view bytes) {
     const std::size_t chunk = chunks_.size() - 1;
     if (n != 0) std::memcpy(chunks_.back().get() + tailUsed_, bytes.data(), n);
     starts_.push_back(static_cast<std::uint64_t>(chunk) * kChunkSize + tailUsed_);
-    lengths_.push_back(static_cast<std::uint8_t>(n));
+    try {
+        lengths_.push_back(static_cast<std::uint8_t>(n));
+    } catch (...) {
+        starts_.pop_back();  // the two arrays stay the same length
+        throw;
+    }
     tailUsed_ += n;
 }
 
@@ -37,8 +43,9 @@ void ContentsRows::appendAll(ContentsRows&& other) {
         *this = std::move(other);
         return;
     }
+    reserveFor(other);
+    // Nothing below allocates.
     const std::uint64_t base = static_cast<std::uint64_t>(chunks_.size()) * kChunkSize;
-    starts_.reserve(starts_.size() + other.starts_.size());
     for (const std::uint64_t start : other.starts_) starts_.push_back(base + start);
     lengths_.insert(lengths_.end(), other.lengths_.begin(), other.lengths_.end());
     for (auto& chunk : other.chunks_) chunks_.push_back(std::move(chunk));
@@ -46,7 +53,32 @@ void ContentsRows::appendAll(ContentsRows&& other) {
     other = ContentsRows{};
 }
 
+namespace {
+
+// Room for `needed` elements, growing geometrically as push_back does, so
+// that a list filled by many small batches is not copied once per batch.
+template <typename Vector>
+void Grow(Vector& v, std::size_t needed) {
+    if (needed > v.capacity()) v.reserve(std::max(needed, v.capacity() * 2));
+}
+
+}  // namespace
+
+void ContentsRows::reserveFor(const ContentsRows& more) {
+    if (empty()) return;  // appendAll then takes `more` whole
+    Grow(starts_, starts_.size() + more.starts_.size());
+    Grow(lengths_, lengths_.size() + more.lengths_.size());
+    Grow(chunks_, chunks_.size() + more.chunks_.size());
+}
+
 void ContentsRows::clear() { *this = ContentsRows{}; }
+
+std::size_t ListRowBudget(std::uint64_t usableMemoryBytes) {
+    constexpr std::uint64_t kMostRows = std::numeric_limits<int>::max();
+    if (usableMemoryBytes == 0) return static_cast<std::size_t>(kMostRows);
+    return static_cast<std::size_t>(
+        std::min(kMostRows, usableMemoryBytes / 4 / kListRowBudgetBytes));
+}
 
 std::string_view ContentsRows::row(std::size_t i) const {
     const std::uint64_t start = starts_[i];

@@ -22,6 +22,8 @@ class ContentsRows {
     ContentsRows(ContentsRows&&) noexcept = default;
     ContentsRows& operator=(ContentsRows&&) noexcept = default;
 
+    // Every change below either completes or, when memory runs out
+    // (std::bad_alloc), leaves the rows as they were.
     void append(std::string_view bytes);
     // Copies every row of `other` to the end of this one.
     void appendAll(const ContentsRows& other);
@@ -29,6 +31,9 @@ class ContentsRows {
     // bytes: its chunks join this arena (the unused end of this arena's last
     // chunk stays unused).
     void appendAll(ContentsRows&& other);
+    // Makes room so that appendAll(std::move(more)) then cannot fail; this
+    // call may (std::bad_alloc), leaving the rows as they were.
+    void reserveFor(const ContentsRows& more);
     void clear();
 
     std::size_t size() const { return lengths_.size(); }
@@ -48,6 +53,14 @@ class ContentsRows {
     std::vector<std::uint64_t> starts_;  // chunk index * kChunkSize + offset
     std::vector<std::uint8_t> lengths_;
 };
+
+// The most rows a list keeps on a computer where the program may use
+// `usableMemoryBytes`: a quarter of that memory at kListRowBudgetBytes a row
+// (a row's bytes, its bookkeeping and the slack of growing arrays), so the
+// list stops well before memory runs out, and never more than a list view can
+// number (INT_MAX). Unknown memory (0) leaves only that last bound.
+inline constexpr std::size_t kListRowBudgetBytes = 256;
+std::size_t ListRowBudget(std::uint64_t usableMemoryBytes);
 
 // The part of `bytes` before its first NUL (all of it when it has none).
 std::string_view UpToNul(std::string_view bytes);

@@ -1,7 +1,5 @@
 #include "core/extract/scanner.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +12,7 @@
 #include "core/app/ascii_case.h"
 #include "core/app/identity.h"
 #include "core/extract/prefilter.h"
+#include "core/io/open_file.h"
 
 namespace tessaly {
 namespace {
@@ -100,9 +99,7 @@ class FileSource final : public Source {
     int fd_;
 };
 
-ScanError SystemError(int number) {
-    return {number, std::generic_category().message(number), std::string(kTitle)};
-}
+ScanError SystemError(int number) { return ScanError::FromNumber(number); }
 
 class Scanner {
   public:
@@ -192,6 +189,10 @@ std::string ScanError::ReportText() const {
     return "Error: " + std::to_string(number) + " " + description + " " + source;
 }
 
+ScanError ScanError::FromNumber(int number) {
+    return {number, std::generic_category().message(number), std::string(kTitle)};
+}
+
 void ContentsRowsSink::row(std::uint64_t /*position*/, std::string_view bytes) {
     rows_.append(bytes);
 }
@@ -203,30 +204,14 @@ void ScanBytes(std::string_view data, RowSink& sink) {
 
 ScanOutcome ScanFile(const std::string& path, RowSink& sink, const std::atomic<bool>* stop,
                      std::size_t blockSize) {
-    ScanOutcome failed;
-    failed.ok = false;
-    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        failed.error = SystemError(errno);
+    ReadOpened opened = OpenForReading(path);
+    if (!opened.file) {
+        ScanOutcome failed;
+        failed.ok = false;
+        failed.error = {opened.error, opened.reason, std::string(kTitle)};
         return failed;
     }
-    FileSource source(fd);
-    // Only a regular file has an end to scan to: a FIFO or a device may block
-    // or never end (/dev/zero).
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        failed.error = SystemError(errno);
-        return failed;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        failed.error = SystemError(EISDIR);
-        return failed;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        failed.error = {EINVAL, "Not a regular file", std::string(kTitle)};
-        return failed;
-    }
+    FileSource source(opened.file.release());
     return Scan(source, sink, stop, blockSize);
 }
 

@@ -28,6 +28,9 @@ struct ScanError {
     std::string source;
     // "Error: 2 No such file or directory Tessaly"
     std::string ReportText() const;
+    // The error of system error number `number` (ENOMEM when memory runs
+    // out), with the system's description and this program as its source.
+    static ScanError FromNumber(int number);
 };
 
 struct ScanOutcome {
@@ -54,7 +57,9 @@ void ScanBytes(std::string_view data, RowSink& sink);
 // value from 1 on). `stop` is checked once per block. Rows found before an
 // error or a stop stay delivered. Only regular files are scanned: a folder
 // fails with EISDIR, anything else (a FIFO, a device) with EINVAL and the
-// description "Not a regular file", without waiting on it.
+// description "Not a regular file", without waiting on it. The file is opened
+// with OpenForReading: a path of any length, its access time left as it was
+// where the system allows.
 ScanOutcome ScanFile(const std::string& path, RowSink& sink,
                      const std::atomic<bool>* stop = nullptr,
                      std::size_t blockSize = kDefaultBlockSize);

@@ -8,10 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "core/app/identity.h"
+#include "core/io/open_file.h"
 #include "core/search/index_search.h"
 #include "core/search/mount_table.h"
 
@@ -86,16 +88,17 @@ class FolderWalk {
     FolderWalk(const FolderWalk&) = delete;
     FolderWalk& operator=(const FolderWalk&) = delete;
 
-    void Run(const std::string& root) {
+    // Returns 0, or the system's error number when the root cannot be opened as a folder.
+    int Run(const std::string& root) {
         path_ = AddBackslash(root);
         rootLength_ = path_.size();
-        const int rootFd = ::open(path_.c_str(), kFolderFlags);  // the root may be a link
-        if (rootFd < 0) return;
+        const int rootFd = OpenPath(path_, kFolderFlags);  // the root may be a link
+        if (rootFd < 0) return errno;
         skippedMounts_ = VirtualMountsBelow(path_);
-        if (!ReadFolder(rootFd, 0)) return;
+        if (!ReadFolder(rootFd, 0)) return 0;
 
         while (!frames_.empty()) {
-            if (Stopped()) return;
+            if (Stopped()) return 0;
             Frame& top = frames_.back();
             if (top.next >= top.subfolders.size()) {
                 Release(top.fd, top.depth);
@@ -122,8 +125,9 @@ class FolderWalk {
                 Release(top.fd, top.depth);
                 frames_.pop_back();
             }
-            if (fd >= 0 && !ReadFolder(fd, depth)) return;
+            if (fd >= 0 && !ReadFolder(fd, depth)) return 0;
         }
+        return 0;
     }
 
   private:
@@ -255,7 +259,7 @@ class FolderWalk {
 
         bool ownsFd = false;
         if (fd < 0) {
-            fd = ::open(path_.substr(0, rootLength_).c_str(), kFolderFlags);
+            fd = OpenPath(path_.substr(0, rootLength_), kFolderFlags);
             if (fd < 0) return -1;
             ownsFd = true;
         }
@@ -314,9 +318,10 @@ class FolderWalk {
 
 }  // namespace
 
-void SearchFolderTree(const std::string& root, WalkSink& sink, const std::atomic<bool>& stop) {
+WalkOutcome SearchFolderTree(const std::string& root, WalkSink& sink,
+                             const std::atomic<bool>& stop) {
     FolderWalk walk(sink, stop);
-    walk.Run(root);
+    return {walk.Run(root)};
 }
 
 }  // namespace tessaly

@@ -52,8 +52,16 @@ class WalkSink {
 //
 // `stop` is tested before every entry; once it is set the walk returns promptly, keeping
 // what it reported. Each folder is read once, and only a small fixed number of folder
-// handles is held whatever the depth of the tree.
-void SearchFolderTree(const std::string& root, WalkSink& sink, const std::atomic<bool>& stop);
+// handles is held whatever the depth of the tree, and paths of any length are walked.
+//
+// A root that cannot be opened as a folder (missing, a file, not readable) lists nothing
+// and the result tells why; folders below the root that cannot be listed are skipped as
+// said above.
+struct WalkOutcome {
+    int rootError = 0;  // the system's error number when the root could not be opened, else 0
+};
+WalkOutcome SearchFolderTree(const std::string& root, WalkSink& sink,
+                             const std::atomic<bool>& stop);
 
 // The folder a search starts from when none is stored: the system drive's root.
 std::string DefaultSearchRoot();

@@ -1,6 +1,7 @@
 #include "core/settings/app_log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -58,11 +59,39 @@ std::string AppLog::defaultPath() const {
 void AppLog::write(std::string_view message) {
     try {
         const std::lock_guard<std::mutex> lock(LogMutex());
-        const std::string path = settings_.read("Settings", "AppLog", defaultPath());
-        AppendToFile(path, FormatLine(LocalNow(), message));
+        AppendToFile(currentPath(), FormatLine(LocalNow(), message));
     } catch (...) {
         // Out of memory or a lock failure: the line is lost, the caller carries on.
     }
+}
+
+AppLog::SettingsStamp AppLog::StampOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        SettingsStamp failed;
+        failed.statError = errno != 0 ? errno : -1;
+        return failed;
+    }
+    return {0,
+            static_cast<std::uint64_t>(st.st_dev),
+            static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec),
+            static_cast<std::int64_t>(st.st_ctim.tv_sec),
+            static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
+}
+
+const std::string& AppLog::currentPath() {
+    // The stamp is taken before the read, so a change made while the key is
+    // read shows as a new stamp on the next call.
+    const SettingsStamp now = StampOf(settings_.settingsFilePath());
+    if (!haveStamp_ || !(now == stamp_)) {
+        path_ = settings_.read("Settings", "AppLog", defaultPath());
+        stamp_ = now;
+        haveStamp_ = true;
+    }
+    return path_;
 }
 
 std::string AppLog::FormatLine(const std::tm& local, std::string_view message) {

@@ -22,9 +22,17 @@ constexpr std::string_view kLineEnd = "\r\n";
 enum class FileState { Read, Missing, Failed };
 
 // The whole file into `bytes`. Missing covers a path whose folder is missing
-// or is not a folder; anything that is not a regular file cannot be read.
+// or is not a folder; anything that is not a regular file cannot be read. A
+// FIFO or a device is never opened (its open may wait for a writer or act on
+// the device), and the open does not block should one take the path's place
+// between the look and the open.
 FileState ReadWholeFile(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat before {};
+    if (::stat(path.c_str(), &before) != 0) {
+        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Failed;
+    }
+    if (!S_ISREG(before.st_mode)) return FileState::Failed;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Failed;
     }

@@ -13,7 +13,10 @@
 // Lines starting with ';' are comments. Lines that are neither a header nor
 // hold a '=' are ignored. When a section or a key occurs more than once, the
 // first occurrence in the file is the one read and the one replaced. Texts
-// are bytes and are never re-encoded.
+// are bytes and are never re-encoded. Only a regular file (or a link to one)
+// is a settings file: a FIFO, a device or a folder at the path is never
+// opened for reading, reads as if it held no keys, and is never written or
+// replaced.
 namespace tessaly::ini {
 
 // The longest value a read returns; longer values (and defaults) are cut.

@@ -19,6 +19,11 @@ inline constexpr std::string_view kExtractingStatus =
 inline constexpr std::string_view kNoContentsFound = "No contents found";
 inline constexpr std::string_view kItemsFound = " items found";
 inline constexpr std::string_view kNothingToShow = "There's nothing to show you ...";
+// After the system's error when a list stops because memory runs short.
+inline constexpr std::string_view kListStopsAt = "\r\n\r\nThe list stops at ";
+inline constexpr std::string_view kListStopsAtEnd =
+    " rows: more would not fit safely in this computer's memory. The rows found so far are "
+    "kept.";
 
 // Search label captions: the caption is the search's state.
 inline constexpr std::string_view kSearch = "Search";
@@ -33,6 +38,9 @@ inline constexpr std::string_view kContentsTag = " [ Contents ]";
 // Commands on entries
 inline constexpr std::string_view kInvalidUrl = "Invalid URL";
 inline constexpr std::string_view kLaunchQuestion = "Are you sure you want to launch this URL?";
+inline constexpr std::string_view kLaunchNotAnAddress =
+    "This entry is not an address that can be launched: it does not begin with a scheme "
+    "such as http://. Nothing was opened.";
 inline constexpr std::string_view kFileSavedAs = "File saved as: ";
 inline constexpr std::string_view kSaveInvalidView =
     "An error has occured whilst processing this request.\r\n\r\nRef: 001\r\n\r\n"

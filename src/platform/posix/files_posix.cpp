@@ -127,14 +127,20 @@ std::string ExecutableFolder() {
     return ec ? std::string(".") : current.string();
 }
 
-std::string ResolveAppFolder(const std::string& exeFolder) {
+std::string FindAppFolder(const std::string& exeFolder) {
     if (IsWritableFolder(exeFolder)) return exeFolder;
     std::string base = UserConfigFolder();
     if (base.empty()) return exeFolder;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
-    const std::string folder = (base == "/" ? base : base + '/') + std::string(kTitle);
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    return (base == "/" ? base : base + '/') + std::string(kTitle);
+}
+
+std::string ResolveAppFolder(const std::string& exeFolder) {
+    const std::string folder = FindAppFolder(exeFolder);
+    if (folder != exeFolder) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+    }
     return folder;
 }
 

@@ -77,6 +77,10 @@ Harness::~Harness() {
         window_->close();
         window_.reset();
     }
+    // A prompt no test asked for is a failure of the test that met it.
+    for (const std::string& text : toolkit.unexpected) {
+        QTest::qFail(("unexpected prompt: " + text).c_str(), __FILE__, __LINE__);
+    }
 }
 
 std::vector<std::string> Harness::logLines() const {

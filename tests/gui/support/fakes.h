@@ -67,7 +67,9 @@ class FakeShell final : public Shell {
     std::vector<std::string> properties;
 };
 
-// A window wired to fakes, with its settings and log in a fresh folder.
+// A window wired to fakes, with its settings and log in a fresh folder. The
+// test fails when, by the harness's end, a prompt came that the test had no
+// answer for (FakeToolkit::unexpected).
 struct Harness {
     Harness();
     ~Harness();
