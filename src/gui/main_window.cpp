@@ -4,59 +4,39 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QFile>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QStatusBar>
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <new>
-#include <vector>
+#include <variant>
 
 #include "core/actions/addresses.h"
 #include "core/actions/result_writer.h"
 #include "core/actions/url_rules.h"
 #include "core/app/identity.h"
 #include "core/app/startup.h"
-#include "core/extract/scanner.h"
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "core/settings/settings_store.h"
+#include "core/ui/menu_state.h"
 #include "core/ui/texts.h"
 #include "gui/about_dialog.h"
 #include "gui/app_icon.h"
-#include "gui/mailbox.h"
+#include "gui/context_menu.h"
 #include "gui/models.h"
+#include "gui/window_placement.h"
 #include "platform/dos_path.h"
 #include "platform/files.h"
-#include "platform/memory.h"
 
 namespace tessaly {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr auto kBatchInterval = std::chrono::milliseconds(50);
-constexpr std::size_t kContentsBatchRows = 4096;
-constexpr std::size_t kFilesBatchRows = 512;
-
 std::string Str(std::string_view s) { return std::string(s); }
-
-// Elapsed seconds as the log shows them: single precision, two decimals, in
-// the user's number format.
-std::string Seconds(Clock::time_point start) {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    const float seconds = static_cast<float>(ms.count()) / 1000.0f;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f", static_cast<double>(seconds));
-    return buf;
-}
 
 QColor WindowBackground() { return QColor(255, 255, 255); }
 
@@ -67,195 +47,49 @@ void SetColours(QWidget* w, const QColor& background, const QColor& text) {
     w->setPalette(p);
 }
 
-// Counts the rows a list takes against its budget; past the budget it raises
-// the stop flag so that the walk or the scan ends there.
-class RowBudget {
-  public:
-    RowBudget(std::size_t rows, std::atomic<bool>& stop) : left_(rows), stop_(stop) {}
-    // False, and the work is asked to stop, when the list is full.
-    bool take() {
-        if (left_ == 0) {
-            full_ = true;
-            stop_ = true;
-            return false;
-        }
-        --left_;
-        return true;
-    }
-    bool full() const { return full_; }
-
-  private:
-    std::size_t left_;
-    std::atomic<bool>& stop_;
-    bool full_ = false;
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
 };
 
-// Hands rows of a running scan to the contents list in batches.
-class ContentsBatcher final : public RowSink {
-  public:
-    ContentsBatcher(MainWindow* window, Mailbox<ContentsRows>& mailbox, RowBudget& budget)
-        : window_(window), mailbox_(mailbox), budget_(budget) {}
-    void row(std::uint64_t, std::string_view bytes) override {
-        if (!budget_.take()) return;
-        batch_.append(bytes);
-        if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
-    }
-    void flush() {
-        last_ = Clock::now();
-        if (batch_.empty()) return;
-        const bool ask = mailbox_.put(
-            std::exchange(batch_, ContentsRows{}),
-            [](ContentsRows& waiting, ContentsRows&& more) { waiting.appendAll(std::move(more)); });
-        if (ask) {
-            QMetaObject::invokeMethod(
-                window_, [w = window_] { w->deliverContents(); }, Qt::QueuedConnection);
-        }
-    }
-
-  private:
-    MainWindow* window_;
-    Mailbox<ContentsRows>& mailbox_;
-    RowBudget& budget_;
-    ContentsRows batch_;
-    Clock::time_point last_ = Clock::now();
-};
-
-// Runs the walk or the scan, then the last hand-over of its rows; true when
-// either ran out of memory. Whatever was handed over before stays.
-template <typename Work, typename Flush>
-bool RanOutOfMemory(Work&& work, Flush&& flush) {
-    bool outOfMemory = false;
+// Runs a list's append of delivered rows. A list that finds no memory for
+// them stays as it was (the models make room first), and the work stops, to
+// end with the report of a full list.
+template <typename Append>
+void AppendOrStop(BackgroundWork& work, Append&& append) {
     try {
-        work();
+        append();
     } catch (const std::bad_alloc&) {
-        outOfMemory = true;
+        work.listOutOfMemory();
     }
-    try {
-        flush();
-    } catch (const std::bad_alloc&) {
-        outOfMemory = true;
-    }
-    return outOfMemory;
-}
-
-// The report of a list that stopped because memory runs short: the system's
-// error, as a failed scan reports it, and where the list stops.
-std::string ListFullReport(std::size_t rows) {
-    return ScanError::FromNumber(ENOMEM).ReportText() + Str(texts::kListStopsAt) +
-           std::to_string(rows) + Str(texts::kListStopsAtEnd);
 }
 
 }  // namespace
 
-// Hands the files a running walk finds to the files list in batches, logs each
-// one with its short path, and keeps the status line on the folder walked.
-class FilesBatcher final : public WalkSink {
-  public:
-    FilesBatcher(MainWindow* window, AppLog& log, Mailbox<FilesDelivery>& mailbox,
-                 RowBudget& budget)
-        : window_(window), log_(log), mailbox_(mailbox), budget_(budget) {}
-
-    void enteringFolder(const std::string& base) override {
-        batch_.folder = base;
-        if (Clock::now() - last_ >= kBatchInterval) flush();
-    }
-    void fileFound(const FoundFile& file) override {
-        if (!budget_.take()) return;
-        const std::string size = FormatSizeKB(file.size);
-        batch_.rows.push_back({file.location, size});
-        log_.write("File found: " + file.location + "(" + size + " KB)");
-        log_.write("Converting [ " + file.location + " ] to DOS compatable path");
-        log_.write("DOS Path: " + GetDosPath(file.location) + "(" + size + " KB)");
-        if (batch_.rows.size() >= kFilesBatchRows || Clock::now() - last_ >= kBatchInterval)
-            flush();
-    }
-    void flush() {
-        last_ = Clock::now();
-        if (batch_.rows.empty() && batch_.folder.empty()) return;
-        const bool ask = mailbox_.put(
-            std::exchange(batch_, FilesDelivery{}),
-            [](FilesDelivery& waiting, FilesDelivery&& more) {
-                waiting.rows.insert(waiting.rows.end(), std::make_move_iterator(more.rows.begin()),
-                                    std::make_move_iterator(more.rows.end()));
-                if (!more.folder.empty()) waiting.folder = std::move(more.folder);
-            });
-        if (ask) {
-            QMetaObject::invokeMethod(
-                window_, [w = window_] { w->deliverFiles(); }, Qt::QueuedConnection);
-        }
-    }
-
-  private:
-    MainWindow* window_;
-    AppLog& log_;
-    Mailbox<FilesDelivery>& mailbox_;
-    RowBudget& budget_;
-    FilesDelivery batch_;
-    Clock::time_point last_ = Clock::now();
-};
-
-ReportList::ReportList(QWidget* parent) : QTableView(parent) {
-    setShowGrid(false);
-    setWordWrap(false);
-    setCornerButtonEnabled(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setStretchLastSection(false);
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        emit clicked();
-    }
-    event->accept();
-}
-
-void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
-    emit hovered();
-    event->accept();
-}
-
 MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
-    : QMainWindow(parent),
-      services_(services),
-      title_(kTitle),
-      rowBudget_(ListRowBudget(UsableMemoryBytes())),
-      rects_(DesignRects()) {
+    : QMainWindow(parent), services_(services), title_(kTitle), rects_(DesignRects()) {
     setObjectName("frmMain");
     setWindowIcon(AppIcon());
+    work_ = new BackgroundWork(services_.log, this);
+    connect(work_, &BackgroundWork::filesDelivered, this, [this](FilesDelivery& delivery) {
+        AppendOrStop(*work_, [&] { filesModel_->appendRows(std::move(delivery.rows)); });
+        if (!delivery.folder.empty()) apply(WalkEnteredFolder{std::move(delivery.folder)});
+    });
+    connect(work_, &BackgroundWork::contentsDelivered, this, [this](ContentsRows& rows) {
+        AppendOrStop(*work_, [&] { contentsModel_->appendRows(std::move(rows)); });
+    });
+    connect(work_, &BackgroundWork::walkFinished, this, &MainWindow::finishSearch);
+    connect(work_, &BackgroundWork::scanFinished, this, &MainWindow::finishExtraction);
     buildWidgets();
     buildMenus();
+    render();
     // The window opens at its design size, sized once the menu bar is filled
     // so that its height is known.
-    resizeOuter(kDesignClientWidth + kNonClientWidth, kDesignClientHeight + kNonClientHeight);
+    placement_->resizeOuter(kDesignClientWidth + kNonClientWidth,
+                            kDesignClientHeight + kNonClientHeight);
 }
 
-MainWindow::~MainWindow() {
-    stopRequested_ = true;
-    joinWorker();
-}
-
-double MainWindow::dpi() const {
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    return s ? s->logicalDotsPerInch() : 96.0;
-}
-
-int MainWindow::toPixels(double twips) const {
-    return static_cast<int>(std::lround(TwipsToPixels(twips, dpi())));
-}
-
-double MainWindow::toTwips(int pixels) const { return std::round(PixelsToTwips(pixels, dpi())); }
-
-void MainWindow::place(QWidget* widget, const TwipRect& r) {
-    widget->setGeometry(toPixels(r.left), toPixels(r.top), toPixels(r.width), toPixels(r.height));
-}
+MainWindow::~MainWindow() { work_->stopAndWait(); }
 
 void MainWindow::buildWidgets() {
     auto* central = new QWidget(this);
@@ -304,14 +138,13 @@ void MainWindow::buildWidgets() {
     };
     lvwFiles_ = makeList("lvwFiles", filesModel_);
     lvwContents_ = makeList("lvwContents", contentsModel_);
-    lvwContents_->setVisible(false);
 
     lblSearchIn_ = new QLabel(QStringLiteral("Search in:"), central);
     lblSearchIn_->setObjectName("lblSearchIn");
     QFont verdana("Verdana");
     verdana.setPointSizeF(8.25);
     lblSearchIn_->setFont(verdana);
-    txtSearchIn_ = new QLineEdit(central);
+    txtSearchIn_ = new PathField(central);
     txtSearchIn_->setObjectName("txtSearchIn");
     txtSearchIn_->setFont(verdana);
     lblBrowse_ = makeLabel("lblBrowse", "...", 9.75, true);
@@ -344,8 +177,9 @@ void MainWindow::buildWidgets() {
     connect(lblContent_, &ClickLabel::hovered, this,
             [=, this] { greyTab(lblContent_, shContent_); });
 
+    placement_ = std::make_unique<WindowPlacement>(*this, *lvwFiles_, *lvwContents_);
     for (std::size_t i = 0; i < rects_.size(); ++i) {
-        if (QWidget* w = widgetFor(static_cast<Control>(i))) place(w, rects_[i]);
+        if (QWidget* w = widgetFor(static_cast<Control>(i))) placement_->place(*w, rects_[i]);
     }
 }
 
@@ -376,17 +210,6 @@ QWidget* MainWindow::widgetFor(Control c) const {
     }
 }
 
-double MainWindow::outerWidth() const { return toTwips(width()) + kNonClientWidth; }
-
-double MainWindow::outerHeight() const {
-    return toTwips(height() - menuBar()->sizeHint().height()) + kNonClientHeight;
-}
-
-void MainWindow::resizeOuter(double outerWidthTwips, double outerHeightTwips) {
-    resize(toPixels(outerWidthTwips - kNonClientWidth),
-           toPixels(outerHeightTwips - kNonClientHeight) + menuBar()->sizeHint().height());
-}
-
 void MainWindow::buildMenus() {
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     auto* exit = file->addAction(QStringLiteral("&Exit"));
@@ -413,70 +236,115 @@ void MainWindow::buildMenus() {
     connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
 
     // The lists' shared context menu, never shown in the menu bar.
-    mnuMain_ = new QMenu(this);
-    mnuMain_->setObjectName("mnuMain");
-    auto add = [&](QMenu* menu, MenuItem item, const char* name, QString caption, auto handler) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(name);
-        connect(a, &QAction::triggered, this, handler);
-        menuActions_[item] = a;
-        return a;
-    };
-    auto urlCaption = [](UrlCommand c) { return QString::fromStdString(Str(Caption(c))); };
-    auto url = [this](UrlCommand c) { return [this, c] { mnuUrlCommand_Click(c); }; };
-
-    add(mnuMain_, MenuItem::View, "mnuView", QStringLiteral("View file contents"),
-        &MainWindow::mnuView_Click);
-    mnuMain_->addSeparator()->setObjectName("mnuMSep");
-    add(mnuMain_, MenuItem::Wendel, "mnuWendel", urlCaption(UrlCommand::Wendel),
-        url(UrlCommand::Wendel));
-    mnuMain_->addSeparator()->setObjectName("mnuSep");
-    QMenu* check = mnuMain_->addMenu(QStringLiteral("Check this site with"));
-    check->setObjectName("mnuURLCheckSite");
-    add(check, MenuItem::BrowserDefender, "mnuURLCheckBrowserDefender",
-        urlCaption(UrlCommand::BrowserDefender), url(UrlCommand::BrowserDefender));
-    add(check, MenuItem::Blackthorn, "mnuBlackthorn", urlCaption(UrlCommand::Blackthorn),
-        url(UrlCommand::Blackthorn));
-    add(check, MenuItem::MalwareDomainList, "mnuURLCheckMDL",
-        urlCaption(UrlCommand::MalwareDomainList), url(UrlCommand::MalwareDomainList));
-    add(check, MenuItem::SafeWeb, "mnuURLCheckSafeWeb", urlCaption(UrlCommand::SafeWeb),
-        url(UrlCommand::SafeWeb));
-    add(check, MenuItem::SiteAdvisor, "mnuSAR", urlCaption(UrlCommand::SiteAdvisor),
-        url(UrlCommand::SiteAdvisor));
-    add(check, MenuItem::TrustedSource, "mnuURLCheckTrusSrc", urlCaption(UrlCommand::TrustedSource),
-        url(UrlCommand::TrustedSource));
-    add(check, MenuItem::WebOfTrust, "mnuURLCheckWOT", urlCaption(UrlCommand::WebOfTrust),
-        url(UrlCommand::WebOfTrust));
-    add(check, MenuItem::WebSniffer, "mnuURLCheckWebSniffer", urlCaption(UrlCommand::WebSniffer),
-        url(UrlCommand::WebSniffer));
-    add(check, MenuItem::LinkScanner, "mnuURLCheckLinkScanner", urlCaption(UrlCommand::LinkScanner),
-        url(UrlCommand::LinkScanner));
-    mnuMain_->addSeparator()->setObjectName("mnuSep0");
-    add(mnuMain_, MenuItem::SaveResults, "mnuSaveResults", QStringLiteral("&Save Results"),
-        &MainWindow::mnuSaveResults_Click);
-    mnuMain_->addSeparator()->setObjectName("mnuSep1");
-    add(mnuMain_, MenuItem::Copy, "mnuCopy", QStringLiteral("&Copy selected URL"),
-        &MainWindow::mnuCopy_Click);
-    add(mnuMain_, MenuItem::Launch, "mnuOpen", urlCaption(UrlCommand::Launch),
-        &MainWindow::mnuOpen_Click);
-    mnuMain_->addSeparator()->setObjectName("mnuSep2");
-    add(mnuMain_, MenuItem::Properties, "mnuProperties", QStringLiteral("Show file &properties"),
-        &MainWindow::mnuProperties_Click);
+    mnuMain_ =
+        std::make_unique<ContextMenu>(*this, [this](const MenuRow& row) { runMenuCommand(row); });
 }
 
-QAction* MainWindow::menuAction(MenuItem item) const {
-    auto it = menuActions_.find(item);
-    return it == menuActions_.end() ? nullptr : it->second;
+void MainWindow::runMenuCommand(const MenuRow& row) {
+    switch (row.command) {
+        case MenuCommand::ViewFileContents:
+            mnuView_Click();
+            break;
+        case MenuCommand::LookUp:
+            mnuUrlCommand_Click(row.url);
+            break;
+        case MenuCommand::SaveResults:
+            mnuSaveResults_Click();
+            break;
+        case MenuCommand::Copy:
+            mnuCopy_Click();
+            break;
+        case MenuCommand::Launch:
+            mnuOpen_Click();
+            break;
+        case MenuCommand::Properties:
+            mnuProperties_Click();
+            break;
+        case MenuCommand::None:
+            break;
+    }
 }
+
+QMenu* MainWindow::contextMenu() const { return mnuMain_->menu(); }
 
 MsgAnswer MainWindow::message(const std::string& text, MsgIcon icon, MsgButtons buttons) {
     return services_.toolkit.messageBox(text, icon, buttons);
 }
 
+// ------------------------------------------------------------------- state
+
+void MainWindow::apply(const Event& event) {
+    const Effects effects = session_.handle(event);
+    render();
+    for (const Effect& effect : effects) perform(effect);
+}
+
+void MainWindow::perform(const Effect& effect) {
+    std::visit(Overloaded{
+                   [this](const StartWalk& e) { SearchForIndexFiles(e.root); },
+                   [this](const StartScan& e) {
+                       // The load steps end before the scan fills the list.
+                       ensureLoaded();
+                       work_->startScan(e.path);
+                   },
+                   [this](const StopWork& e) {
+                       if (e.wait) {
+                           work_->stopAndWait();
+                       } else {
+                           work_->requestStop();
+                       }
+                   },
+                   [this](const ClearList& e) {
+                       if (e.list == ListKind::Files) {
+                           if (filesModel_->rowCount() > 0) filesModel_->clear();
+                       } else {
+                           contentsModel_->clear();
+                       }
+                   },
+                   [this](const LogLine& e) { services_.log.write(e.text); },
+                   [this](const ShowMessage& e) {
+                       message(e.text, e.kind == MessageKind::Information ? MsgIcon::Information
+                                                                          : MsgIcon::None);
+                   },
+               },
+               effect);
+}
+
+ReportList* MainWindow::listFor(ListKind list) const {
+    switch (list) {
+        case ListKind::Files:
+            return lvwFiles_;
+        case ListKind::Contents:
+            return lvwContents_;
+    }
+    return nullptr;
+}
+
+// Shows the session's controls; nothing here decides anything.
+void MainWindow::render() {
+    const Controls c = session_.controls();
+    for (std::size_t i = 0; i < kListKinds; ++i) {
+        const ListControls& shown = c.lists[i];
+        ReportList* list = listFor(static_cast<ListKind>(i));
+        list->setEnabled(shown.enabled);
+        list->header()->setVisible(shown.headerVisible);
+        list->setVisible(shown.visible);
+    }
+    txtSearchIn_->setEnabled(c.searchFieldEnabled);
+    lblBrowse_->setEnabled(c.browseEnabled);
+    lblSearch_->setEnabled(c.searchEnabled);
+    lblSearch_->setText(UiText(c.searchCaption));
+    if (c.status.empty()) {
+        statusBar()->clearMessage();
+    } else if (const QString status = PathText(c.status); statusBar()->currentMessage() != status) {
+        statusBar()->showMessage(status);
+    }
+    setWindowTitle(QString::fromStdString(title_ + Str(c.titleTag)));
+}
+
 // ---------------------------------------------------------------- start-up
 
 void MainWindow::startUp(const std::string& commandLineText) {
-    currentView_ = 1;
     services_.log.write("Initializing " + title_ + " v." + std::to_string(kVersion.major) + "." +
                         std::to_string(kVersion.minor) + "." + std::to_string(kVersion.revision));
     if (!commandLineText.empty()) {
@@ -487,7 +355,7 @@ void MainWindow::startUp(const std::string& commandLineText) {
                 MsgIcon::Exclamation);
         } else if (message(Str(texts::kWarnMayTakeAMoment), MsgIcon::Exclamation,
                            MsgButtons::OkCancel) == MsgAnswer::Ok) {
-            ExtractContents(path, /*wait=*/true);
+            ExtractContents(path, ExtractFrom::StartUp, /*wait=*/true);
         }
     }
     ensureLoaded();
@@ -500,297 +368,100 @@ void MainWindow::ensureLoaded() {
 }
 
 void MainWindow::Form_Load() {
-    setWindowTitle(QString::fromStdString(title_));
-    const double filesWidth = toTwips(lvwFiles_->width());
-    setFilesColumn(0, filesWidth - 1300);
-    setFilesColumn(1, 1300);
-    lvwContents_->header()->resizeSection(0, toPixels(toTwips(lvwContents_->width()) - 400));
+    placement_->setFirstColumns();
 
     auto& settings = services_.settings;
     const std::string root = settings.read("Search", "Path", DefaultSearchRoot());
     if (!root.empty()) {
-        setSearchRoot(root);
+        txtSearchIn_->setPath(root);
         services_.log.write("Search path: " + root);
     } else {
-        setSearchRoot(DefaultSearchRoot());
+        txtSearchIn_->setPath(DefaultSearchRoot());
         services_.log.write("Invalid search path, resetting to default");
     }
 
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect avail = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const double height = outerHeight();
-    const double width = outerWidth();
-    const double defTop = toTwips(avail.height()) / 2 - height / 2;
-    const double defLeft = toTwips(avail.width()) / 2 - width / 2;
-    double top = ParseSetting(settings.read("Position", "T", FormatSingle(defTop)), defTop);
-    double left = ParseSetting(settings.read("Position", "L", FormatSingle(defLeft)), defLeft);
-    // A position that would put the window off every screen (one stored while
-    // minimised, or from a screen since removed) opens the window centred.
-    const QRect wanted(toPixels(left), toPixels(top), frameGeometry().width(),
-                       frameGeometry().height());
-    bool onScreen = false;
-    for (const QScreen* s : QGuiApplication::screens()) {
-        if (s->geometry().intersects(
-                wanted.adjusted(0, 0, -wanted.width() / 2, -wanted.height() / 2)))
-            onScreen = true;
-    }
-    if (!onScreen) {
-        top = defTop;
-        left = defLeft;
-    }
-    move(toPixels(left), toPixels(top));
-
-    const double defF1 = filesWidth - 1150;
-    const double f1 = ParseSetting(settings.read("Position", "f1", FormatSingle(defF1)), defF1);
-    const double f2 = ParseSetting(settings.read("Position", "f2", "1000"), 1000);
-    setFilesColumn(0, f1);
-    setFilesColumn(1, f2);
-
-    services_.log.write("Position Top: " + FormatSingle(top));
-    services_.log.write("Position Left: " + FormatSingle(left));
-    services_.log.write("Height: " + FormatSingle(height));
-    services_.log.write("Width: " + FormatSingle(width));
+    const WindowPlacement::Restored placed = placement_->restore(settings);
+    services_.log.write("Position Top: " + FormatSingle(placed.top));
+    services_.log.write("Position Left: " + FormatSingle(placed.left));
+    services_.log.write("Height: " + FormatSingle(placed.height));
+    services_.log.write("Width: " + FormatSingle(placed.width));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing stops a running walk or scan first and waits for its thread.
-    closing_ = true;
-    stopRequested_ = true;
-    joinWorker();
+    apply(WindowClosing{});
 
     auto& log = services_.log;
     auto& settings = services_.settings;
     log.write("Preparing to close " + title_);
     log.write("Saving " + title_ + " settings");
     log.write("Saving Search path");
-    const std::string root = searchRoot();
+    const std::string root = txtSearchIn_->path();
     settings.write("Search", "Path", root);
     log.write("Search path: " + root + " saved");
     settings.write("Main", "Ver", VersionText());
-    // The position kept is the window's normal one, also when it closes
-    // minimised or maximised.
-    const QRect frame = (isMinimized() || isMaximized()) ? normalGeometry() : frameGeometry();
-    settings.write("Position", "T", FormatSingle(toTwips(frame.top())));
-    settings.write("Position", "L", FormatSingle(toTwips(frame.left())));
-    settings.write("Position", "f1", FormatSingle(filesColumnTwips(0)));
-    settings.write("Position", "f2", FormatSingle(filesColumnTwips(1)));
+    placement_->save(settings);
     log.write("Settings saved, preparing to close");
     if (about_) about_->close();
     event->accept();
 }
 
-void MainWindow::setFilesColumn(int column, double twips) {
-    columnTwips_[column] = twips;
-    lvwFiles_->header()->resizeSection(column, toPixels(twips));
-}
-
-double MainWindow::filesColumnTwips(int column) const {
-    const int pixels = lvwFiles_->header()->sectionSize(column);
-    return pixels == toPixels(columnTwips_[column]) ? columnTwips_[column] : toTwips(pixels);
-}
-
-// A delivery that finds no memory for its rows drops them, stops the work
-// and leaves the list as it was; the end of the work reports it.
-void MainWindow::deliverContents() {
-    try {
-        contentsModel_->appendRows(contentsMailbox_.take());
-    } catch (const std::bad_alloc&) {
-        listFull_ = true;
-        stopRequested_ = true;
-    }
-}
-
-void MainWindow::deliverFiles() {
-    FilesDelivery delivery = filesMailbox_.take();
-    try {
-        filesModel_->appendRows(std::move(delivery.rows));
-    } catch (const std::bad_alloc&) {
-        listFull_ = true;
-        stopRequested_ = true;
-    }
-    if (!delivery.folder.empty()) {
-        statusBar()->showMessage(QString::fromStdString(Str(texts::kSearching)) +
-                                 PathText(delivery.folder));
-    }
-}
-
-void MainWindow::joinWorker() {
-    if (worker_.joinable()) worker_.join();
-}
-
 // ------------------------------------------------------------------ search
 
 void MainWindow::lblSearch_Click() {
-    const QString caption = lblSearch_->text();
-    if (caption == QLatin1String(texts::kSearch.data(), texts::kSearch.size())) {
-        if (filesModel_->rowCount() > 0) filesModel_->clear();
-        // A field too short to name a folder takes the stored root; the
-        // platform's root folder is short but whole.
-        const QString text = txtSearchIn_->text();
-        if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
-            setSearchRoot(services_.settings.read("Search", "Path", DefaultSearchRoot()));
+    switch (session_.searchAction()) {
+        case SearchAction::Search: {
+            // A field too short to name a folder takes the stored root; the
+            // platform's root folder is short but whole.
+            const QString text = txtSearchIn_->text();
+            if (text.size() < 3 && text != PathText(DefaultSearchRoot())) {
+                txtSearchIn_->setPath(
+                    services_.settings.read("Search", "Path", DefaultSearchRoot()));
+            }
+            apply(SearchClicked{txtSearchIn_->path()});
+            break;
         }
-        SearchForIndexFiles(searchRoot());
-    } else if (caption == QLatin1String(texts::kBack.data(), texts::kBack.size())) {
-        lvwContents_->setVisible(false);
-        lvwFiles_->setEnabled(true);
-        lvwFiles_->setVisible(true);
-        txtSearchIn_->setEnabled(true);
-        lblBrowse_->setEnabled(true);
-        lblSearch_->setText(QString::fromStdString(Str(texts::kSearch)));
-        contentsModel_->clear();
-        currentView_ = 1;
-    } else {
-        stopRequested_ = true;
+        case SearchAction::Back:
+            apply(BackClicked{});
+            break;
+        case SearchAction::Stop:
+            apply(StopClicked{});
+            break;
+        case SearchAction::Nothing:
+            break;
     }
 }
 
-void MainWindow::SearchForIndexFiles(const std::string& root) {
-    services_.log.write("Starting scan");
-    lblBrowse_->setEnabled(false);
-    lvwFiles_->setEnabled(false);
-    lblSearch_->setText(QString::fromStdString(Str(texts::kStop)));
-    txtSearchIn_->setEnabled(false);
-    const auto start = Clock::now();
-    joinWorker();
-    listFull_ = false;
-    worker_ = std::thread([this, root, start, budgetRows = rowBudget_] {
-        RowBudget budget(budgetRows, stopRequested_);
-        FilesBatcher batcher(this, services_.log, filesMailbox_, budget);
-        const bool outOfMemory = RanOutOfMemory(
-            [&] { SearchFolderTree(root, batcher, stopRequested_); }, [&] { batcher.flush(); });
-        const bool full = outOfMemory || budget.full();
-        const std::string seconds = Seconds(start);
-        QMetaObject::invokeMethod(
-            this, [this, seconds, full] { finishSearch(seconds, full); }, Qt::QueuedConnection);
-    });
-}
+void MainWindow::SearchForIndexFiles(const std::string& root) { work_->startWalk(root); }
 
 void MainWindow::finishSearch(const std::string& seconds, bool listFull) {
-    joinWorker();
-    if (closing_) return;
-    auto& log = services_.log;
-    if (listFull || listFull_) {
-        const std::string report =
-            ListFullReport(static_cast<std::size_t>(filesModel_->rowCount()));
-        message(report, MsgIcon::None);
-        log.write(report);
-    }
-    log.write("Search Completed in: " + seconds + "  seconds");
-    log.write("Checking items found ...");
-    if (filesModel_->rowCount() == 0) {
-        log.write("No items found, cannot enabled View File Contents option");
-    } else {
-        log.write(std::to_string(filesModel_->rowCount()) +
-                  " items found, enabling View File Contents option");
-    }
-    statusBar()->clearMessage();
-    lvwFiles_->setEnabled(true);
-    txtSearchIn_->setEnabled(true);
-    lblBrowse_->setEnabled(true);
-    lblSearch_->setText(QString::fromStdString(Str(texts::kSearch)));
-    log.write("Scan finished");
-    stopRequested_ = false;
-    emit workFinished();
+    apply(WalkFinished{static_cast<std::size_t>(filesModel_->rowCount()), seconds, listFull});
+    if (!session_.closing()) emit workFinished();
 }
 
 // -------------------------------------------------------------- extraction
 
-void MainWindow::ExtractContents(const std::string& path, bool wait) {
-    services_.log.write("Extracting contents from: " + path +
-                        " .... please wait (this may take a few minutes)");
-    contentsFile_ = path;
-    ensureLoaded();
-    lvwFiles_->setEnabled(false);
-    txtSearchIn_->setEnabled(false);
-    lblBrowse_->setEnabled(false);
-    lvwContents_->setVisible(true);
-    lvwContents_->raise();
-    lvwContents_->header()->setVisible(false);
-    statusBar()->showMessage(QString::fromStdString(Str(texts::kExtractingStatus)));
-    const auto start = Clock::now();
-    joinWorker();
-    listFull_ = false;
-    worker_ = std::thread([this, path, start, budgetRows = rowBudget_] {
-        // Memory that runs short, here or at the budget, ends the scan like
-        // any other failure, with the rows found so far kept.
-        RowBudget budget(budgetRows, stopRequested_);
-        ContentsBatcher batcher(this, contentsMailbox_, budget);
-        ScanOutcome outcome;
-        const bool outOfMemory = RanOutOfMemory(
-            [&] { outcome = ScanFile(path, batcher, &stopRequested_); }, [&] { batcher.flush(); });
-        const bool full = outOfMemory || budget.full();
-        const std::string seconds = Seconds(start);
-        const bool ok = outcome.ok && !full;
-        const std::string report = outcome.ok ? std::string() : outcome.error.ReportText();
-        QMetaObject::invokeMethod(
-            this,
-            [this, ok, report, seconds, full] { finishExtraction(ok, report, seconds, full); },
-            Qt::QueuedConnection);
-    });
-    if (wait) {
+void MainWindow::ExtractContents(const std::string& path, ExtractFrom from, bool wait) {
+    apply(ExtractRequested{path, from});
+    if (wait && busy()) {
         QEventLoop loop;
         connect(this, &MainWindow::workFinished, &loop, &QEventLoop::quit);
         loop.exec();
     }
 }
 
-void MainWindow::finishExtraction(bool ok, const std::string& scanReport,
-                                  const std::string& seconds, bool listFull) {
-    joinWorker();
-    if (closing_) return;
-    // A stop raised at the row budget must not end the next walk or scan.
-    stopRequested_ = false;
-    auto& log = services_.log;
-    const int n = contentsModel_->rowCount();
-    std::string errorReport = scanReport;
-    if (listFull || listFull_) {
-        ok = false;
-        errorReport = ListFullReport(static_cast<std::size_t>(n));
-    }
-    if (!ok) {
-        // The report, then the window ends as after a finished scan with the
-        // rows found so far; nothing stays disabled.
-        message(errorReport, MsgIcon::None);
-        log.write(errorReport);
-    } else {
-        log.write("Contents found: " + std::to_string(n));
-        log.write("Scan completed in: " + seconds + "  seconds");
-    }
-    if (n == 0) {
-        lvwContents_->setVisible(false);
-        txtSearchIn_->setEnabled(true);
-        lblSearch_->setEnabled(true);
-        lblBrowse_->setEnabled(true);
-        statusBar()->clearMessage();
-        lvwFiles_->setEnabled(true);
-        currentView_ = 1;
-        if (ok) message(Str(texts::kNoContentsFound), MsgIcon::Information);
-    } else {
-        lvwFiles_->setVisible(false);
-        statusBar()->clearMessage();
-        currentView_ = 2;
-        if (ok) message(std::to_string(n) + Str(texts::kItemsFound), MsgIcon::Information);
-        lblSearch_->setText(QString::fromStdString(Str(texts::kBack)));
-        lblSearch_->setEnabled(true);
-    }
-    emit workFinished();
+void MainWindow::finishExtraction(const ScanOutcome& outcome, const std::string& seconds,
+                                  bool listFull) {
+    apply(ScanFinished{static_cast<std::size_t>(contentsModel_->rowCount()), outcome.ok,
+                       outcome.ok ? std::string() : outcome.error.ReportText(), seconds, listFull});
+    if (!session_.closing()) emit workFinished();
 }
 
 // ------------------------------------------------------------ lists, menu
 
-int MainWindow::selectedRow(ReportList* view) const {
-    const auto rows = view->selectionModel()->selectedRows();
-    if (!rows.isEmpty()) return rows.first().row();
-    const QModelIndex current = view->currentIndex();
-    return current.isValid() && view->selectionModel()->isSelected(current) ? current.row() : -1;
+void MainWindow::popupAt(const QPoint& globalPos) {
+    services_.popper.popup(*mnuMain_->menu(), globalPos);
 }
-
-void MainWindow::applyMenuStates(std::span<const MenuItemState> states) {
-    for (const auto& s : states) menuAction(s.item)->setEnabled(s.enabled);
-}
-
-void MainWindow::popupAt(const QPoint& globalPos) { services_.popper.popup(*mnuMain_, globalPos); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (!lvwFiles_ || !lvwContents_) return QMainWindow::eventFilter(watched, event);
@@ -807,13 +478,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         const QModelIndex index = view->indexAt(me->position().toPoint());
         if (index.isValid()) view->setCurrentIndex(index);
         if (OpensPopup(rightOnly, static_cast<std::size_t>(view->model()->rowCount()))) {
-            if (files) {
-                applyMenuStates(FilesListMenuStates());
-                menuAction(MenuItem::Copy)
-                    ->setText(QString::fromStdString(Str(*FilesListCopyCaption())));
-            } else {
-                applyMenuStates(ContentsListMenuStates());
-            }
+            mnuMain_->prepareFor(files ? ListKind::Files : ListKind::Contents);
             popupAt(me->globalPosition().toPoint());
         }
         return true;
@@ -860,21 +525,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void MainWindow::showTab(bool files, std::string_view tag) {
-    lvwFiles_->setVisible(files);
-    lvwContents_->setVisible(!files);
-    // Each tab click replaces the previous tab's tag, so tags never pile up.
-    setWindowTitle(QString::fromStdString(title_ + Str(tag)));
+void MainWindow::lblFiles_Click() {
+    apply(TabClicked{ListKind::Files, static_cast<std::size_t>(filesModel_->rowCount())});
 }
 
-void MainWindow::lblFiles_Click() { showTab(true, texts::kFilesTag); }
-
 void MainWindow::lblContent_Click() {
-    if (contentsModel_->rowCount() > 0) {
-        showTab(false, texts::kContentsTag);
-    } else {
-        message(Str(texts::kNothingToShow), MsgIcon::Information);
-    }
+    apply(TabClicked{ListKind::Contents, static_cast<std::size_t>(contentsModel_->rowCount())});
 }
 
 void MainWindow::lblBrowse_Click() {
@@ -882,22 +538,7 @@ void MainWindow::lblBrowse_Click() {
     // A cancelled picker gives nothing; any folder picked, the root included,
     // goes into the field with its trailing separator.
     if (folder.empty()) return;
-    setSearchRoot(AddBackslash(folder));
-}
-
-// The field shows a root as text; the root itself stays native bytes for as
-// long as the field shows it unchanged, so a stored root that is not valid
-// text is walked and stored again byte for byte. An edited field is taken
-// as typed.
-void MainWindow::setSearchRoot(const std::string& nativeRoot) {
-    searchRoot_ = nativeRoot;
-    searchRootShown_ = PathText(nativeRoot);
-    txtSearchIn_->setText(searchRootShown_);
-}
-
-std::string MainWindow::searchRoot() const {
-    const QString text = txtSearchIn_->text();
-    return text == searchRootShown_ ? searchRoot_ : QFile::encodeName(text).toStdString();
+    txtSearchIn_->setPath(AddBackslash(folder));
 }
 
 void MainWindow::mnuView_Click() {
@@ -905,24 +546,23 @@ void MainWindow::mnuView_Click() {
         MsgAnswer::Ok) {
         return;
     }
-    const int row = selectedRow(lvwFiles_);
+    const int row = SelectedSourceRow(*lvwFiles_);
     if (row < 0) return;
-    txtSearchIn_->setEnabled(false);
-    lblSearch_->setEnabled(false);
-    lblBrowse_->setEnabled(false);
-    ExtractContents(filesModel_->row(row).location);
+    // The search row stays disabled until the scan ends.
+    ExtractContents(filesModel_->row(row).location, ExtractFrom::FilesList);
 }
 
 void MainWindow::mnuSaveResults_Click() {
-    if (currentView_ != 1 && currentView_ != 2) {
+    const int view = currentView();
+    if (view != 1 && view != 2) {
         message(Str(texts::kSaveInvalidView), MsgIcon::Exclamation);
         services_.log.write(Str(texts::kSaveInvalidView));
         return;
     }
-    const bool files = currentView_ == 1;
+    const bool files = view == 1;
     const std::string name = services_.toolkit.saveFileName(
         Str(files ? texts::kSaveResultsTitle : texts::kSaveContentsTitle), Str(texts::kSaveFilter),
-        searchRoot());
+        txtSearchIn_->path());
     if (name.empty()) return;
     const SaveLayout layout = LayoutForFileName(name);
     const auto& fileRows = filesModel_->rows();
@@ -933,11 +573,11 @@ void MainWindow::mnuSaveResults_Click() {
             if (layout == SaveLayout::Html) {
                 if (files) {
                     WriteHtml(
-                        out, contentsFile_, fileRows.size(),
+                        out, contentsFile(), fileRows.size(),
                         [&](std::size_t i) { return std::string_view(fileRows[i].location); },
                         HtmlItems::Paths);
                 } else {
-                    WriteHtml(out, contentsFile_, entries.size(),
+                    WriteHtml(out, contentsFile(), entries.size(),
                               [&](std::size_t i) { return entries.shown(i); });
                 }
             } else if (files) {
@@ -946,7 +586,7 @@ void MainWindow::mnuSaveResults_Click() {
                 WritePlainContents(out, entries);
             }
         },
-        {.readFrom = {contentsFile_}});  // never over the file the contents were read from
+        {.readFrom = {contentsFile()}});  // never over the file the contents were read from
     if (!result.ok) {
         message(
             "Could not save " + name + "\r\n\r\n" + result.reason + "\r\n\r\nNothing was changed.",
@@ -957,13 +597,13 @@ void MainWindow::mnuSaveResults_Click() {
 }
 
 void MainWindow::mnuCopy_Click() {
-    if (currentView_ == 1) {
-        const int row = selectedRow(lvwFiles_);
+    if (currentView() == 1) {
+        const int row = SelectedSourceRow(*lvwFiles_);
         if (row < 0) return;
         services_.toolkit.setClipboardText(
             PathText(FilesRowClipboardText(filesModel_->row(row))).toStdString());
-    } else if (currentView_ == 2) {
-        const int row = selectedRow(lvwContents_);
+    } else if (currentView() == 2) {
+        const int row = SelectedSourceRow(*lvwContents_);
         if (row < 0) return;
         services_.toolkit.setClipboardText(
             EntryText(contentsModel_->rows().row(static_cast<std::size_t>(row))).toStdString());
@@ -973,8 +613,8 @@ void MainWindow::mnuCopy_Click() {
 // The question names the address that will be opened, so it is asked once
 // that address is known; an entry that is no address is not asked about.
 void MainWindow::mnuOpen_Click() {
-    if (currentView_ == 1) return;
-    const int row = selectedRow(lvwContents_);
+    if (currentView() == 1) return;
+    const int row = SelectedSourceRow(*lvwContents_);
     if (row < 0) return;
     const AddressResult result = AddressFor(
         UrlCommand::Launch, contentsModel_->rows().row(static_cast<std::size_t>(row)), {});
@@ -987,7 +627,7 @@ void MainWindow::mnuOpen_Click() {
 }
 
 void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
-    const int row = selectedRow(lvwContents_);
+    const int row = SelectedSourceRow(*lvwContents_);
     if (row < 0) return;
     const std::string entry(contentsModel_->rows().row(static_cast<std::size_t>(row)));
     const std::string prefix = command == UrlCommand::Wendel
@@ -1013,8 +653,8 @@ void MainWindow::openAddress(const AddressResult& result) {
 }
 
 void MainWindow::mnuProperties_Click() {
-    if (currentView_ == 2 || filesModel_->rowCount() == 0) return;
-    const int row = selectedRow(lvwFiles_);
+    if (currentView() == 2 || filesModel_->rowCount() == 0) return;
+    const int row = SelectedSourceRow(*lvwFiles_);
     if (row < 0) return;
     services_.shell.showProperties(filesModel_->row(row).location);
 }
@@ -1056,24 +696,24 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::Form_Resize() {
     if (isMinimized() || inLayout_) return;
     inLayout_ = true;
-    const MinimumCheck check = CheckMinimum(outerWidth(), outerHeight());
+    const MinimumCheck check = CheckMinimum(placement_->outerWidth(), placement_->outerHeight());
     // One message and one correction per dimension, width first.
     if (check.widthTooSmall) {
         message(Str(texts::kMinimumWidth), MsgIcon::Information);
-        resizeOuter(check.width, outerHeight());
+        placement_->resizeOuter(check.width, placement_->outerHeight());
     }
     if (check.heightTooSmall) {
         message(Str(texts::kMinimumHeight), MsgIcon::Information);
-        resizeOuter(check.width, check.height);
+        placement_->resizeOuter(check.width, check.height);
     }
     const LayoutResult layout = LayoutFor(check.width, check.height, rects_);
     rects_ = layout.rects;
     for (Control c : {Control::LvwFiles, Control::LvwContents, Control::LblSearchIn,
                       Control::TxtSearchIn, Control::LblBrowse, Control::LblSearch}) {
-        place(widgetFor(c), rects_[static_cast<std::size_t>(c)]);
+        placement_->place(*widgetFor(c), rects_[static_cast<std::size_t>(c)]);
     }
-    setFilesColumn(0, layout.columns.location);
-    lvwContents_->header()->resizeSection(0, toPixels(layout.columns.fileContents));
+    placement_->setFilesColumn(0, layout.columns.location);
+    placement_->setContentsColumn(layout.columns.fileContents);
     inLayout_ = false;
 }
 

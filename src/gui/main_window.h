@@ -1,34 +1,29 @@
 #pragma once
 
-#include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
-#include <QTableView>
-#include <atomic>
-#include <map>
+#include <array>
 #include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "core/extract/contents_rows.h"
-#include "core/search/index_file_row.h"
+#include "core/app/session.h"
 #include "core/ui/layout.h"
-#include "core/ui/menu_state.h"
-#include "gui/mailbox.h"
+#include "gui/background_work.h"
+#include "gui/widgets.h"
 #include "platform/toolkit.h"
 
-class QAction;
 class QFrame;
-class QLineEdit;
 class QMenu;
 
 namespace tessaly {
 
 class AppLog;
 class ContentsModel;
+class ContextMenu;
 class FilesModel;
 class SettingsStore;
+class WindowPlacement;
+struct MenuRow;
 enum class UrlCommand;
 struct AddressResult;
 
@@ -40,36 +35,6 @@ class MenuPopper {
     virtual void popup(QMenu& menu, const QPoint& globalPos) = 0;
 };
 
-// A report-style list: rows of uniform height with column headers. Built on
-// a table view, which keeps no per-row layout, so a million rows cost no more
-// to append than a hundred.
-class ReportList final : public QTableView {
-    Q_OBJECT
-  public:
-    explicit ReportList(QWidget* parent = nullptr);
-    QHeaderView* header() const { return horizontalHeader(); }
-};
-
-// A label that acts as a button or a tab: it reports a left click.
-class ClickLabel final : public QLabel {
-    Q_OBJECT
-  public:
-    using QLabel::QLabel;
-  signals:
-    void clicked();
-    void hovered();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-};
-
-// What a running walk has found since the list last took its rows.
-struct FilesDelivery {
-    std::vector<IndexFileRow> rows;
-    std::string folder;  // the folder being walked, for the status line
-};
-
 struct MainWindowServices {
     SettingsStore& settings;
     AppLog& log;
@@ -79,9 +44,11 @@ struct MainWindowServices {
     std::string applicationFolder;
 };
 
-// The main window. Its handlers carry the names of the events they answer;
-// the decisions they need come from core, the long work (walk, scan) runs on a
-// worker thread whose rows reach the lists in batches.
+// The main window: widgets, and the handlers that carry the names of the
+// events they answer. The window's state lives in a Session (core), which
+// takes each event and says what to do; the window does it and shows the
+// session's controls in render(). The walk and the scan run on a
+// BackgroundWork whose rows reach the lists in batches.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
   public:
@@ -94,26 +61,22 @@ class MainWindow final : public QMainWindow {
 
     // Scans one file into the contents list. `wait` runs the scan to its end
     // before returning (start-up); otherwise it returns at once.
-    void ExtractContents(const std::string& path, bool wait = false);
+    void ExtractContents(const std::string& path, ExtractFrom from = ExtractFrom::StartUp,
+                         bool wait = false);
 
     // The most rows a list takes before the walk or the scan stops with a
     // report, as memory would run short; set from the usable memory, and
     // smaller by tests.
-    void setRowBudget(std::size_t rows) { rowBudget_ = rows; }
+    void setRowBudget(std::size_t rows) { work_->setRowBudget(rows); }
 
     // Program-wide state the commands read.
-    int currentView() const { return currentView_; }
-    const std::string& contentsFile() const { return contentsFile_; }
-    bool busy() const { return worker_.joinable(); }
+    int currentView() const { return static_cast<int>(session_.view()); }
+    const std::string& contentsFile() const { return session_.contentsFile(); }
+    bool busy() const { return work_->busy(); }
 
     FilesModel& filesModel() { return *filesModel_; }
     ContentsModel& contentsModel() { return *contentsModel_; }
-    QAction* menuAction(MenuItem item) const;
-    QMenu* contextMenu() const { return mnuMain_; }
-
-    // Hand the rows a worker has found to the lists (user-interface thread).
-    void deliverContents();
-    void deliverFiles();
+    QMenu* contextMenu() const;
 
     // Event handlers, public so that tests can drive them as a user would.
     void lblSearch_Click();
@@ -153,47 +116,28 @@ class MainWindow final : public QMainWindow {
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
     void finishSearch(const std::string& seconds, bool listFull);
-    void finishExtraction(bool ok, const std::string& scanReport, const std::string& seconds,
-                          bool listFull);
+    void finishExtraction(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
     void openAddress(const AddressResult& result);
-    void setSearchRoot(const std::string& nativeRoot);
-    std::string searchRoot() const;
-    void joinWorker();
-    void showTab(bool files, std::string_view tag);
-    void applyMenuStates(std::span<const MenuItemState> states);
-    void popupAt(const QPoint& globalPos);
-    int selectedRow(ReportList* view) const;
-    MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
-    double dpi() const;
+    // Hands an event to the session, shows its controls, then carries out
+    // its effects in order.
+    void apply(const Event& event);
+    void perform(const Effect& effect);
+    void render();
+
+    void runMenuCommand(const MenuRow& row);
+    void popupAt(const QPoint& globalPos);
+    ReportList* listFor(ListKind list) const;
+    MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
     QWidget* widgetFor(Control c) const;
-    double outerWidth() const;
-    double outerHeight() const;
-    void resizeOuter(double outerWidthTwips, double outerHeightTwips);
-    int toPixels(double twips) const;
-    double toTwips(int pixels) const;
-    void place(QWidget* widget, const TwipRect& rect);
 
     MainWindowServices services_;
     std::string title_;
+    Session session_;
+    BackgroundWork* work_ = nullptr;
 
-    int currentView_ = 1;
-    std::string contentsFile_;
-    std::atomic<bool> stopRequested_{false};
     bool loaded_ = false;
-    bool closing_ = false;
     bool inLayout_ = false;
-
-    // Memory: the row budget, and whether a delivery found no memory for its rows.
-    std::size_t rowBudget_;
-    bool listFull_ = false;
-    // The search root as native bytes and as the field showed it when set.
-    std::string searchRoot_;
-    QString searchRootShown_;
-
-    std::thread worker_;
-    Mailbox<ContentsRows> contentsMailbox_;
-    Mailbox<FilesDelivery> filesMailbox_;
 
     QFrame* shFiles_ = nullptr;
     QFrame* shContent_ = nullptr;
@@ -202,19 +146,14 @@ class MainWindow final : public QMainWindow {
     ReportList* lvwFiles_ = nullptr;
     ReportList* lvwContents_ = nullptr;
     QLabel* lblSearchIn_ = nullptr;
-    QLineEdit* txtSearchIn_ = nullptr;
+    PathField* txtSearchIn_ = nullptr;
     ClickLabel* lblBrowse_ = nullptr;
     ClickLabel* lblSearch_ = nullptr;
     FilesModel* filesModel_ = nullptr;
     ContentsModel* contentsModel_ = nullptr;
-    QMenu* mnuMain_ = nullptr;
-    std::map<MenuItem, QAction*> menuActions_;
+    std::unique_ptr<ContextMenu> mnuMain_;
+    std::unique_ptr<WindowPlacement> placement_;
     ControlRects rects_;
-    // The files columns' widths in twips as last set, so that a width the
-    // user did not change goes back to the settings exactly as it came.
-    double columnTwips_[2] = {0, 0};
-    void setFilesColumn(int column, double twips);
-    double filesColumnTwips(int column) const;
     QPointer<QWidget> about_;
 };
 

@@ -16,6 +16,10 @@ QString EntryText(std::string_view entryBytes) {
     return QString::fromStdString(Cp1252ToUtf8(UpToNul(entryBytes)));
 }
 
+QString UiText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 int FilesModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }

@@ -54,5 +54,7 @@ class ContentsModel final : public QAbstractTableModel {
 // How a native path and an entry's bytes read on screen.
 QString PathText(const std::string& nativePath);
 QString EntryText(std::string_view entryBytes);
+// A text of the program's own (a caption, a message), which is UTF-8.
+QString UiText(std::string_view utf8);
 
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QSortFilterProxyModel>
 #include <QStatusBar>
 #include <QTest>
 #include <QUrl>
@@ -75,6 +76,8 @@ class TestMainWindow : public QObject {
     void copyAndLaunchUseTheSelectedRow();
     void serviceCommandsOpenTheirAddresses();
     void propertiesForTheSelectedFile();
+    void commandsActOnTheRowShownBehindASortOrFilter_data();
+    void commandsActOnTheRowShownBehindASortOrFilter();
     void saveWritesTheShowingList();
     void saveFailureKeepsOldFile();
     void saveRefusesTheFileBeingRead();
@@ -560,6 +563,91 @@ void TestMainWindow::propertiesForTheSelectedFile() {
     PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QCOMPARE(h.shell.properties.size(), std::size_t{1});
     QCOMPARE(h.shell.properties[0], h.dir.file("t/index.dat"));
+}
+
+namespace {
+
+// A sort order that puts the files list's second row on top.
+constexpr int kSecondRowFirst = 2;
+
+}  // namespace
+
+void TestMainWindow::commandsActOnTheRowShownBehindASortOrFilter_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("sort");  // -1 unsorted, a Qt::SortOrder or kSecondRowFirst
+    // In the filter and the result, $OTHER is the files list's second row:
+    // the walk's order is the file system's, so the test picks the row that
+    // a command on the model's first row would miss.
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("done");
+    QTest::newRow("copy, contents sorted down") << "lvwContents" << int(Qt::DescendingOrder) << ""
+                                                << "mnuCopy"
+                                                << "clipboard http://b.example/two";
+    QTest::newRow("copy, contents filtered") << "lvwContents" << -1 << "Visited"
+                                             << "mnuCopy"
+                                             << "clipboard Visited: bob@http://b.example/two";
+    QTest::newRow("look-up, contents sorted up")
+        << "lvwContents" << int(Qt::AscendingOrder) << ""
+        << "mnuURLCheckSafeWeb"
+        << "open https://safeweb.norton.com/report/show?name=c.example";
+    QTest::newRow("properties, files sorted") << "lvwFiles" << kSecondRowFirst << ""
+                                              << "mnuProperties"
+                                              << "properties $OTHER";
+    QTest::newRow("copy, files filtered") << "lvwFiles" << -1 << "$OTHER"
+                                          << "mnuCopy"
+                                          << "clipboard $OTHER\t0.70 KB";
+    QTest::newRow("view file contents, files sorted") << "lvwFiles" << kSecondRowFirst << ""
+                                                      << "mnuView"
+                                                      << "extracted $OTHER";
+}
+
+// A sort or a filter between a list and its rows: a command takes the row
+// the user sees at the top, not the model's row of that number.
+void TestMainWindow::commandsActOnTheRowShownBehindASortOrFilter() {
+    QFETCH(QString, list);
+    QFETCH(int, sort);
+    QFETCH(QString, filter);
+    QFETCH(QString, command);
+    QFETCH(QString, done);
+    Harness h;
+    h.dir.write("t/a/index.dat", SampleBytes());
+    h.dir.write("t/b/index.dat", SampleBytes());
+    h.window().startUp("");
+    h.window().show();
+    SearchInto(h, "t");
+    QCOMPARE(h.window().filesModel().rowCount(), 2);
+    const QString first = QString::fromStdString(h.window().filesModel().row(0).location);
+    const QString other = QString::fromStdString(h.window().filesModel().row(1).location);
+    if (list == "lvwContents") {
+        h.toolkit.answers = {MsgAnswer::Ok};
+        h.window().ExtractContents(h.dir.file("t/a/index.dat"), ExtractFrom::StartUp, true);
+        QCOMPARE(h.window().contentsModel().rowCount(), 4);
+    }
+
+    auto* view = Child<ReportList>(h.window(), list.toLatin1().constData());
+    auto* proxy = new QSortFilterProxyModel(view);
+    proxy->setSourceModel(view->model());
+    view->setModel(proxy);
+    if (sort == kSecondRowFirst) {
+        proxy->sort(0, other < first ? Qt::AscendingOrder : Qt::DescendingOrder);
+    } else if (sort >= 0) {
+        proxy->sort(0, static_cast<Qt::SortOrder>(sort));
+    }
+    proxy->setFilterFixedString(filter.replace("$OTHER", other));
+
+    if (command == "mnuView") h.toolkit.answers = {MsgAnswer::Ok};
+    h.toolkit.choose = command;
+    PressOnList(view, Qt::RightButton, Qt::RightButton, 0);
+    QVERIFY(h.waitIdle());
+
+    std::string did;
+    if (!h.toolkit.clipboard.empty()) did = "clipboard " + h.toolkit.clipboard.back();
+    if (!h.shell.opened.empty()) did = "open " + h.shell.opened.back();
+    if (!h.shell.properties.empty()) did = "properties " + h.shell.properties.back();
+    if (command == "mnuView") did = "extracted " + h.window().contentsFile();
+    QCOMPARE(QString::fromStdString(did), done.replace("$OTHER", other));
+    QVERIFY(h.toolkit.unexpected.empty());
 }
 
 void TestMainWindow::saveWritesTheShowingList() {

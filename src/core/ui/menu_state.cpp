@@ -1,38 +1,86 @@
 #include "core/ui/menu_state.h"
 
-#include <array>
-
+#include "core/actions/url_rules.h"
 #include "core/ui/texts.h"
 
 namespace tessaly {
 
 namespace {
 
-constexpr std::array kFilesList{
-    MenuItemState{MenuItem::SiteAdvisor, false}, MenuItemState{MenuItem::Blackthorn, false},
-    MenuItemState{MenuItem::Wendel, false},      MenuItemState{MenuItem::BrowserDefender, false},
-    MenuItemState{MenuItem::LinkScanner, false}, MenuItemState{MenuItem::MalwareDomainList, false},
-    MenuItemState{MenuItem::SafeWeb, false},     MenuItemState{MenuItem::TrustedSource, false},
-    MenuItemState{MenuItem::WebSniffer, false},  MenuItemState{MenuItem::WebOfTrust, false},
-    MenuItemState{MenuItem::Launch, false},      MenuItemState{MenuItem::Properties, true},
-    MenuItemState{MenuItem::View, true},
-};
+constexpr ItemState kOn = ItemState::Enabled;
+constexpr ItemState kOff = ItemState::Disabled;
+constexpr ItemState kKeep = ItemState::Untouched;
 
-constexpr std::array kContentsList{
-    MenuItemState{MenuItem::SiteAdvisor, true}, MenuItemState{MenuItem::Blackthorn, true},
-    MenuItemState{MenuItem::Wendel, true},      MenuItemState{MenuItem::BrowserDefender, true},
-    MenuItemState{MenuItem::LinkScanner, true}, MenuItemState{MenuItem::MalwareDomainList, true},
-    MenuItemState{MenuItem::SafeWeb, true},     MenuItemState{MenuItem::TrustedSource, true},
-    MenuItemState{MenuItem::WebSniffer, true},  MenuItemState{MenuItem::WebOfTrust, true},
-    MenuItemState{MenuItem::Copy, true},        MenuItemState{MenuItem::Launch, true},
-    MenuItemState{MenuItem::Properties, false}, MenuItemState{MenuItem::View, false},
+constexpr MenuRow Row(MenuRowKind kind, std::string_view name, std::string_view caption = {}) {
+    MenuRow row;
+    row.kind = kind;
+    row.objectName = name;
+    row.caption = caption;
+    return row;
+}
+
+// The states (and the caption) a right-click sets, for the files list and
+// the contents list.
+constexpr MenuRow Item(std::string_view name, std::string_view caption, MenuCommand command,
+                       ItemState onFiles, ItemState onContents,
+                       std::string_view captionOnFiles = {}) {
+    MenuRow row = Row(MenuRowKind::Item, name, caption);
+    row.command = command;
+    row.states = {onFiles, onContents};
+    row.captions = {captionOnFiles, {}};
+    return row;
+}
+
+// An item that hands an address made from the entry on, under its command's
+// caption.
+constexpr MenuRow Address(std::string_view name, MenuCommand command, UrlCommand url,
+                          ItemState onFiles, ItemState onContents) {
+    MenuRow row = Item(name, {}, command, onFiles, onContents);
+    row.url = url;
+    return row;
+}
+
+constexpr MenuRow LookUp(std::string_view name, UrlCommand url) {
+    return Address(name, MenuCommand::LookUp, url, kOff, kOn);
+}
+
+constexpr std::array kRows{
+    Item("mnuView", "View file contents", MenuCommand::ViewFileContents, kOn, kOff),
+    Row(MenuRowKind::Separator, "mnuMSep"),
+    LookUp("mnuWendel", UrlCommand::Wendel),
+    Row(MenuRowKind::Separator, "mnuSep"),
+    Row(MenuRowKind::SubmenuBegin, "mnuURLCheckSite", "Check this site with"),
+    LookUp("mnuURLCheckBrowserDefender", UrlCommand::BrowserDefender),
+    LookUp("mnuBlackthorn", UrlCommand::Blackthorn),
+    LookUp("mnuURLCheckMDL", UrlCommand::MalwareDomainList),
+    LookUp("mnuURLCheckSafeWeb", UrlCommand::SafeWeb),
+    LookUp("mnuSAR", UrlCommand::SiteAdvisor),
+    LookUp("mnuURLCheckTrusSrc", UrlCommand::TrustedSource),
+    LookUp("mnuURLCheckWOT", UrlCommand::WebOfTrust),
+    LookUp("mnuURLCheckWebSniffer", UrlCommand::WebSniffer),
+    LookUp("mnuURLCheckLinkScanner", UrlCommand::LinkScanner),
+    Row(MenuRowKind::SubmenuEnd, {}),
+    Row(MenuRowKind::Separator, "mnuSep0"),
+    // No right-click changes it, so it is always enabled.
+    Item("mnuSaveResults", "&Save Results", MenuCommand::SaveResults, kKeep, kKeep),
+    Row(MenuRowKind::Separator, "mnuSep1"),
+    // The files list renames it and leaves its state; nothing renames it back.
+    Item("mnuCopy", "&Copy selected URL", MenuCommand::Copy, kKeep, kOn, texts::kCopyFilesCaption),
+    Address("mnuOpen", MenuCommand::Launch, UrlCommand::Launch, kOff, kOn),
+    Row(MenuRowKind::Separator, "mnuSep2"),
+    Item("mnuProperties", "Show file &properties", MenuCommand::Properties, kOn, kOff),
 };
 
 }  // namespace
 
-std::span<const MenuItemState> FilesListMenuStates() { return kFilesList; }
-std::span<const MenuItemState> ContentsListMenuStates() { return kContentsList; }
-std::optional<std::string_view> FilesListCopyCaption() { return texts::kCopyFilesCaption; }
+std::span<const MenuRow> ContextMenuRows() { return kRows; }
+
+std::string_view CaptionOf(const MenuRow& row) {
+    if (row.command == MenuCommand::LookUp || row.command == MenuCommand::Launch) {
+        return Caption(row.url);
+    }
+    return row.caption;
+}
 
 bool OpensPopup(bool rightButtonOnly, std::size_t rowCount) {
     return rightButtonOnly && rowCount > 0;

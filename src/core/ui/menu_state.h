@@ -1,44 +1,61 @@
 #pragma once
 
-#include <optional>
+#include <array>
+#include <cstddef>
 #include <span>
 #include <string_view>
 
+#include "core/actions/url_command.h"
+#include "core/ui/list_kind.h"
+
 namespace tessaly {
 
-// The items of the lists' shared context menu, in menu order (separators
-// and the submenu heading are not switched by either list).
-enum class MenuItem {
-    View,
-    Wendel,
-    BrowserDefender,
-    Blackthorn,
-    MalwareDomainList,
-    SafeWeb,
-    SiteAdvisor,
-    TrustedSource,
-    WebOfTrust,
-    WebSniffer,
-    LinkScanner,
+// The lists' shared context menu, written once: the window builds the menu
+// from these rows, in order, and a right-click on a list sets each item's
+// state from its row.
+
+// What an item runs.
+enum class MenuCommand {
+    None,  // separators and the submenu heading
+    ViewFileContents,
+    LookUp,  // hands an address made from the entry to the shell (`url`)
     SaveResults,
     Copy,
-    Launch,
+    Launch,  // asks first, then opens the entry itself (`url`)
     Properties,
 };
 
-struct MenuItemState {
-    MenuItem item;
-    bool enabled;
+enum class MenuRowKind { Item, Separator, SubmenuBegin, SubmenuEnd };
+
+// What a right-click on a list does to an item before the menu shows.
+// An untouched item keeps whatever state the last popup left it in.
+enum class ItemState : unsigned char { Untouched, Enabled, Disabled };
+
+struct MenuRow {
+    MenuRowKind kind = MenuRowKind::Item;
+    std::string_view objectName;
+    // The design caption; empty for LookUp and Launch, which take their
+    // command's caption (see CaptionOf).
+    std::string_view caption;
+    MenuCommand command = MenuCommand::None;
+    UrlCommand url = UrlCommand::Launch;
+    // Indexed by ListKind.
+    std::array<ItemState, kListKinds> states{};
+    // The caption a right-click on that list sets; empty leaves it as it is.
+    std::array<std::string_view, kListKinds> captions{};
+
+    ItemState stateOn(ListKind list) const { return states[static_cast<std::size_t>(list)]; }
+    std::string_view captionOn(ListKind list) const {
+        return captions[static_cast<std::size_t>(list)];
+    }
 };
 
-// What a right-click on each list sets, in the order it sets it. Items not
-// named keep whatever state the last popup left them in.
-std::span<const MenuItemState> FilesListMenuStates();
-std::span<const MenuItemState> ContentsListMenuStates();
+// Every row, in menu order; a submenu's items stand between its begin and
+// end rows.
+std::span<const MenuRow> ContextMenuRows();
 
-// The files list renames the copy item; the contents list leaves the caption
-// as it finds it.
-std::optional<std::string_view> FilesListCopyCaption();
+// The caption an item shows when the menu is built.
+std::string_view CaptionOf(const MenuRow& row);
 
 // A popup opens only for the right button alone, on a list with rows.
 bool OpensPopup(bool rightButtonOnly, std::size_t rowCount);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+
+namespace tessaly {
+
+// The lists that stand in the same place of the main window, one at a time,
+// each with its tab.
+enum class ListKind : std::size_t { Files, Contents };
+inline constexpr std::size_t kListKinds = 2;
+
+}  // namespace tessaly
