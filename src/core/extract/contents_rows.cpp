@@ -10,7 +10,7 @@ std::string_view UpToNul(std::string_view bytes) {
     return nul == std::string_view::npos ? bytes : bytes.substr(0, nul);
 }
 
-void ContentsRows::append(std::string_view bytes) {
+void ContentsRows::append(std::string_view bytes, std::uint64_t position) {
     // A row is at most an entry long; longer input is cut so that the
     // length fits its byte and the row fits a chunk.
     const std::size_t n = std::min(bytes.size(), kEntryLength);
@@ -22,13 +22,15 @@ void ContentsRows::append(std::string_view bytes) {
     if (n != 0) std::memcpy(chunks_.back().get() + tailUsed_, bytes.data(), n);
     starts_.push_back(static_cast<std::uint64_t>(chunk) * kChunkSize + tailUsed_);
     lengths_.push_back(static_cast<std::uint8_t>(n));
+    positions_.push_back(position);
     tailUsed_ += n;
 }
 
 void ContentsRows::appendAll(const ContentsRows& other) {
     starts_.reserve(starts_.size() + other.size());
     lengths_.reserve(lengths_.size() + other.size());
-    for (std::size_t i = 0; i < other.size(); ++i) append(other.row(i));
+    positions_.reserve(positions_.size() + other.size());
+    for (std::size_t i = 0; i < other.size(); ++i) append(other.row(i), other.position(i));
 }
 
 void ContentsRows::appendAll(ContentsRows&& other) {
@@ -41,6 +43,7 @@ void ContentsRows::appendAll(ContentsRows&& other) {
     starts_.reserve(starts_.size() + other.starts_.size());
     for (const std::uint64_t start : other.starts_) starts_.push_back(base + start);
     lengths_.insert(lengths_.end(), other.lengths_.begin(), other.lengths_.end());
+    positions_.insert(positions_.end(), other.positions_.begin(), other.positions_.end());
     for (auto& chunk : other.chunks_) chunks_.push_back(std::move(chunk));
     tailUsed_ = other.tailUsed_;
     other = ContentsRows{};

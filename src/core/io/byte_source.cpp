@@ -1,0 +1,65 @@
+#include "core/io/byte_source.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace tessaly {
+
+std::int64_t BufferSource::readAt(std::uint64_t offset, std::span<unsigned char> into) {
+    if (offset >= data_.size()) return 0;
+    const std::size_t n = std::min<std::size_t>(into.size(), data_.size() - offset);
+    if (n != 0) std::memcpy(into.data(), data_.data() + offset, n);
+    return static_cast<std::int64_t>(n);
+}
+
+FileSource::~FileSource() { ::close(fd_); }
+
+std::int64_t FileSource::readAt(std::uint64_t offset, std::span<unsigned char> into) {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        const auto got =
+            ::pread(fd_, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+SourceError SystemSourceError(int number) {
+    return {number, std::generic_category().message(number)};
+}
+
+std::unique_ptr<FileSource> OpenFileSource(const std::string& path, SourceError& error) {
+    // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = SystemSourceError(errno);
+        return nullptr;
+    }
+    // Only a regular file has an end to read to: a FIFO or a device may block
+    // or never end (/dev/zero).
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = SystemSourceError(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        error = SystemSourceError(EISDIR);
+    } else if (!S_ISREG(st.st_mode)) {
+        error = {EINVAL, "Not a regular file"};
+    } else {
+        return std::make_unique<FileSource>(fd, static_cast<std::uint64_t>(st.st_size));
+    }
+    ::close(fd);
+    return nullptr;
+}
+
+}  // namespace tessaly
