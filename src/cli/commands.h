@@ -17,5 +17,6 @@ struct Command {
 int RunExtract(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 int RunFind(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 int RunAddress(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+int RunRecords(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 
 }  // namespace tessaly::cli

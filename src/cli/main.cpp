@@ -18,6 +18,8 @@ constexpr std::array kCommands{
             &tessaly::cli::RunExtract},
     Command{"find", "find [ROOT]", &tessaly::cli::RunFind},
     Command{"address", "address COMMAND ENTRY", &tessaly::cli::RunAddress},
+    Command{"records", "records PATH [--format tsv|csv|jsonl|bodyfile|html] [-o OUT] [--fragments]",
+            &tessaly::cli::RunRecords},
 };
 
 void PrintHelp(std::ostream& out) {
