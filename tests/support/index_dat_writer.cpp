@@ -125,10 +125,10 @@ void AppendRecord(std::string& out, const IndexDatEntry& e, const fmt::UrlLayout
     Put32(out, at + l.hits, static_cast<std::uint32_t>(1 + e.location.size() % 9));
 }
 
-// Writes `damage` into the record of `size` bytes at `at`.
-void Damage(std::string& out, std::size_t at, std::size_t size, IndexDatDamage damage,
+// Writes the damage `e` asks for into its record of `size` bytes at `at`.
+void Damage(std::string& out, std::size_t at, std::size_t size, const IndexDatEntry& e,
             const fmt::UrlLayout& l) {
-    switch (damage) {
+    switch (e.damage) {
         case IndexDatDamage::None:
             break;
         case IndexDatDamage::LocationOutside:
@@ -136,9 +136,14 @@ void Damage(std::string& out, std::size_t at, std::size_t size, IndexDatDamage d
             break;
         case IndexDatDamage::LocationUnterminated: {
             const std::size_t from =
-                out.substr(at, 4) == fmt::kRedirectSignature ? fmt::kRedirectLocation : l.fixedSize;
+                (e.record == IndexDatRecord::Redirect ? fmt::kRedirectLocation : l.fixedSize) +
+                e.location.size();
             std::fill(out.begin() + static_cast<std::ptrdiff_t>(at + from),
                       out.begin() + static_cast<std::ptrdiff_t>(at + size), 'x');
+            if (e.record != IndexDatRecord::Redirect) {
+                Put32(out, at + l.fileNameOffset, 0);
+                Put32(out, at + l.dataOffset, 0);
+            }
             break;
         }
         case IndexDatDamage::FileNameOutside:
@@ -162,10 +167,10 @@ void Damage(std::string& out, std::size_t at, std::size_t size, IndexDatDamage d
     }
 }
 
-void AppendFreeBlock(std::string& out, std::size_t index, Random& random) {
+void AppendFreeBlock(std::string& out, std::size_t index, bool stale, Random& random) {
     const std::size_t at = out.size();
     out.append(kBlock, '\0');
-    if (index % 2 == 0) {
+    if (index % 2 == 0 || !stale) {
         for (std::size_t i = 0; i < kBlock; i += 4) Put32(out, at + i, fmt::kHashUnused);
     } else {
         for (std::size_t i = 0; i < kBlock; i += 8) Put64(out, at + i, random.next());
@@ -241,8 +246,9 @@ IndexDatImage BuildIndexDatImage(const std::vector<IndexDatEntry>& entries, Inde
             if (e.record == IndexDatRecord::Leak) leaks.push_back(at);
             if (e.record == IndexDatRecord::Redirect) pendingRedirects.push_back(at);
         }
-        Damage(out, at, out.size() - at, e.damage, layout);
-        for (unsigned b = 0; b < filler.freeBlocks; ++b) AppendFreeBlock(out, freeIndex++, random);
+        Damage(out, at, out.size() - at, e, layout);
+        for (unsigned b = 0; b < filler.freeBlocks; ++b)
+            AppendFreeBlock(out, freeIndex++, filler.stale, random);
     }
     for (std::size_t i = 0; i < leaks.size(); ++i) {
         const std::size_t next = i + 1 < leaks.size()   ? leaks[i + 1]

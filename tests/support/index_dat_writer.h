@@ -50,10 +50,11 @@ struct IndexDatEntry {
 
 // What lies between the records: `freeBlocks` 128-byte blocks after each
 // record, alternately unused blocks (0x0BADF00D repeated) and stale binary
-// bytes drawn from `seed`.
+// bytes drawn from `seed` (all unused without `stale`).
 struct IndexDatFiller {
     unsigned freeBlocks = 0;
     std::uint64_t seed = 1;
+    bool stale = true;
 };
 
 enum class IndexDatVersion { V52, V47 };
