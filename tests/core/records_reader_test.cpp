@@ -345,15 +345,21 @@ TEST(RecordsReader, ReadErrorEndsTheReadWithItsReason) {
     }
 }
 
+// The sink stops the read on a record or on a fragment, also one that comes
+// just before a record.
 TEST(RecordsReader, SinkStopsTheRead) {
-    const std::string bytes = test::BuildIndexDat(test::GenerateIndexDatEntries(50, 3));
+    auto image = test::BuildIndexDatImage(test::GenerateIndexDatEntries(50, 3), {1, 3, false});
+    image.bytes.replace(image.recordOffsets[1] - fmt::kBlockSize, 20, "http://a/\0http://b/\0", 20);
     for (const bool fragments : {false, true}) {
-        BufferSource source(bytes);
-        test::CollectingSink sink(3);
-        const RecordsOutcome outcome = ReadRecords(source, sink, {"index.dat", fragments});
-        EXPECT_TRUE(outcome.ok());
-        EXPECT_TRUE(outcome.stopped);
-        EXPECT_EQ(sink.records.size(), 3u);
+        for (const std::size_t limit : {1, 2, 3}) {
+            BufferSource source(image.bytes);
+            test::CollectingSink sink(limit);
+            const RecordsOutcome outcome = ReadRecords(source, sink, {"index.dat", fragments});
+            EXPECT_TRUE(outcome.ok());
+            EXPECT_TRUE(outcome.stopped);
+            ASSERT_EQ(sink.records.size(), limit);
+            EXPECT_EQ(sink.records.back().status == RecordStatus::Fragment, fragments && limit > 1);
+        }
     }
 }
 

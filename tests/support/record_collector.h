@@ -27,6 +27,7 @@ struct CollectedRecord {
     std::optional<std::uint64_t> cachedSize;
     std::optional<std::string> headers, redirectTo;
     std::string damage;
+    bool operator==(const CollectedRecord&) const = default;
 };
 
 // Keeps every record; stops after `limit` of them.

@@ -45,6 +45,7 @@ struct StoredTime {
     TimeForm form = TimeForm::None;
     std::uint64_t raw = 0;
     bool local = false;  // the writer's local time, zone unknown (else UTC)
+    bool operator==(const StoredTime&) const = default;
 };
 
 // True when `time` holds a time: not absent, not 0, not all ones, and (FAT)

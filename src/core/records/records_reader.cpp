@@ -139,7 +139,11 @@ class Reader {
     RecordsOutcome run() {
         if (!readHeader() || !readHashTables() || !readLeakList()) return outcome_;
         std::unique_ptr<ProgressiveScan> scan;
-        if (options_.fragments) scan = std::make_unique<ProgressiveScan>(source_, fragments_);
+        if (options_.fragments) {
+            scan = std::make_unique<ProgressiveScan>(
+                source_, fragments_,
+                static_cast<std::size_t>(std::min<std::uint64_t>(end_, kDefaultBlockSize)));
+        }
         for (std::uint64_t at = fmt::kDataStart; at < end_ && !outcome_.stopped;) {
             const std::string_view head = window_.view(at, 8);
             if (head.empty()) {
@@ -152,6 +156,7 @@ class Reader {
                 continue;
             }
             if (scan && !scan->advanceTo(at)) return fail(scan->outcome().error.number);
+            if (outcome_.stopped) break;  // a fragment before this record was the last
             const std::uint64_t length = readRecord(at, signature, head);
             if (window_.error() != 0) return fail(window_.error());
             if (outcome_.failure != RecordsOutcome::Failure::None) return outcome_;
@@ -252,7 +257,8 @@ class Reader {
     // table. Tables together are read at most to the size of the file.
     bool readHashTables() {
         std::uint64_t budget = end_;
-        std::vector<unsigned char> buf(kHashReadBytes);
+        std::vector<unsigned char> buf(
+            static_cast<std::size_t>(std::min<std::uint64_t>(end_, kHashReadBytes)));
         for (std::uint64_t table = header32(fmt::kHeaderHashTable);
              table != 0 && isBlockStart(table) && !tables_.test(blockOf(table));) {
             std::array<unsigned char, fmt::kHashHeaderSize> head{};
