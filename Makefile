@@ -13,12 +13,14 @@ SAMPLE     := $(BUILD)/sample/index.dat
 
 # Debian packages the build and the window need; the tests need a few more
 # (a headless browser for the exported page, an X server for screenshots,
-# clang and its runtime for the fuzz targets).
+# clang and its runtime for the fuzz targets, the format library's Python
+# binding as the records reader's oracle).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core
-TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev
-# The benchmarks measure against ripgrep and GNU find.
-BENCH_PACKAGES := ripgrep hyperfine time findutils
+TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev \
+                 python3-libmsiecf
+# The benchmarks measure against ripgrep, GNU find, msiecfexport and pasco.
+BENCH_PACKAGES := ripgrep hyperfine time findutils libmsiecf-utils pasco
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

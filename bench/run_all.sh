@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run_all.sh BUILD_DIR: every benchmark of the project in one go: the scan
-# against ripgrep, the folder walk against GNU find, and the window taking
-# 1.5 million rows. Inputs are generated into bench/out/ (not committed).
+# against ripgrep, the folder walk against GNU find, the records reader
+# against msiecfexport and pasco, and the window taking 1.5 million rows.
+# Inputs are generated into bench/out/ (not committed).
 set -euo pipefail
 build=${1:?usage: run_all.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,6 +12,9 @@ echo "== scan: tessaly-cli extract --count against ripgrep =="
 echo
 echo "== walk: tessaly-cli find against GNU find =="
 "$here/bench_find.sh" "$build"
+echo
+echo "== records: tessaly-cli records against msiecfexport and pasco =="
+"$here/bench_records.sh" "$build"
 echo
 echo "== window: 1.5 million rows into the contents list =="
 if [[ -x $build/bench/gui_rows ]]; then
