@@ -116,6 +116,10 @@ class TsvWriter final : public BufferedWriter {
             if (i != 0) buf_ += '\t';
             scratch_.clear();
             AppendPlain(scratch_, fields[i]);
+            if (scratch_.find_first_of("\t\n\r\\") == std::string::npos) {
+                buf_ += scratch_;
+                continue;
+            }
             for (const char c : scratch_) {
                 switch (c) {
                     case '\t':

@@ -1,5 +1,6 @@
 #include "core/extract/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -22,6 +23,11 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
+    // ASCII, most of any location, is copied as it is.
+    const auto ascii = std::find_if(bytes.begin(), bytes.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    out.append(bytes.begin(), ascii);
+    bytes.remove_prefix(static_cast<std::size_t>(ascii - bytes.begin()));
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         const std::uint32_t cp = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b;
