@@ -8,9 +8,6 @@
 // offset 0 (the rest of the header is zeros, the allocation bitmap's first
 // 3,456 blocks included), then the blocks from 0x4000 on.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +18,7 @@
 #include "core/extract/scanner.h"
 #include "core/records/index_dat_format.h"
 #include "core/records/records_reader.h"
+#include "memory_file.h"
 #include "support/record_collector.h"
 
 namespace {
@@ -38,16 +36,6 @@ class Positions final : public tessaly::RowSink {
 [[noreturn]] void Fail(const char* what) {
     std::fprintf(stderr, "fuzz_records: %s\n", what);
     std::abort();
-}
-
-// One anonymous in-memory file reused by every run.
-int MemoryFile() {
-    static const int fd = [] {
-        const int made = ::memfd_create("index.dat", MFD_CLOEXEC);
-        if (made < 0) Fail("memfd_create failed");
-        return made;
-    }();
-    return fd;
 }
 
 }  // namespace
@@ -88,13 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The same bytes as a file give the same records.
-    const int fd = MemoryFile();
-    if (::ftruncate(fd, 0) != 0) Fail("ftruncate failed");
-    if (::pwrite(fd, file.data(), file.size(), 0) != static_cast<ssize_t>(file.size())) {
-        Fail("pwrite failed");
-    }
     tessaly::test::CollectingSink fromFile;
-    const auto outcome = tessaly::ReadRecordsFile("/proc/self/fd/" + std::to_string(fd), fromFile,
+    const auto outcome = tessaly::ReadRecordsFile(tessaly::fuzz::MemoryFileWith(file), fromFile,
                                                   {"index.dat", fragments});
     if (outcome.failure != read.outcome.failure) Fail("file and buffer fail differently");
     if (fromFile.records != read.records) Fail("file and buffer give different records");

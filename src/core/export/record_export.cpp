@@ -98,83 +98,89 @@ class BufferedWriter : public RecordWriter {
     std::ostream& out_;
 };
 
-// Fields separated by a tab, one record a line, a header line first; tab,
-// newline, carriage return and backslash inside a field as \t \n \r \\.
-class TsvWriter final : public BufferedWriter {
+// A header line, then one record a line, fields separated by one character;
+// `special` are the characters that make a field need escape().
+class SeparatedWriter : public BufferedWriter {
   public:
-    using BufferedWriter::BufferedWriter;
+    SeparatedWriter(std::ostream& out, char separator, std::string_view lineEnd,
+                    std::string_view special)
+        : BufferedWriter(out), separator_(separator), lineEnd_(lineEnd), special_(special) {}
     void begin() override {
         for (std::size_t i = 0; i < kRecordFieldNames.size(); ++i) {
-            if (i != 0) buf_ += '\t';
+            if (i != 0) buf_ += separator_;
             buf_ += kRecordFieldNames[i];
         }
-        buf_ += '\n';
+        buf_ += lineEnd_;
     }
     void write(const Record& record) override {
         const auto fields = RecordFields(record);
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i != 0) buf_ += '\t';
+            if (i != 0) buf_ += separator_;
             scratch_.clear();
             AppendPlain(scratch_, fields[i]);
-            if (scratch_.find_first_of("\t\n\r\\") == std::string::npos) {
+            if (scratch_.find_first_of(special_) == std::string::npos) {
                 buf_ += scratch_;
-                continue;
-            }
-            for (const char c : scratch_) {
-                switch (c) {
-                    case '\t':
-                        buf_ += "\\t";
-                        break;
-                    case '\n':
-                        buf_ += "\\n";
-                        break;
-                    case '\r':
-                        buf_ += "\\r";
-                        break;
-                    case '\\':
-                        buf_ += "\\\\";
-                        break;
-                    default:
-                        buf_ += c;
-                }
+            } else {
+                escape(scratch_);
             }
         }
-        buf_ += '\n';
+        buf_ += lineEnd_;
         recordDone();
+    }
+
+  protected:
+    // Appends `field`, which holds a special character, to buf_.
+    virtual void escape(std::string_view field) = 0;
+
+  private:
+    char separator_;
+    std::string_view lineEnd_;
+    std::string_view special_;
+};
+
+// Tab-separated, LF line ends; tab, newline, carriage return and backslash
+// inside a field written \t \n \r \\.
+class TsvWriter final : public SeparatedWriter {
+  public:
+    explicit TsvWriter(std::ostream& out) : SeparatedWriter(out, '\t', "\n", "\t\n\r\\") {}
+
+  private:
+    void escape(std::string_view field) override {
+        for (const char c : field) {
+            switch (c) {
+                case '\t':
+                    buf_ += "\\t";
+                    break;
+                case '\n':
+                    buf_ += "\\n";
+                    break;
+                case '\r':
+                    buf_ += "\\r";
+                    break;
+                case '\\':
+                    buf_ += "\\\\";
+                    break;
+                default:
+                    buf_ += c;
+            }
+        }
     }
 };
 
-// RFC 4180: a header line, CR LF line ends, a field holding a comma, a quote,
-// CR or LF in quotes with its quotes doubled.
-class CsvWriter final : public BufferedWriter {
+// RFC 4180: CR LF line ends, a field holding a comma, a quote, CR or LF in
+// quotes with its quotes doubled.
+class CsvWriter final : public SeparatedWriter {
   public:
-    using BufferedWriter::BufferedWriter;
-    void begin() override {
-        for (std::size_t i = 0; i < kRecordFieldNames.size(); ++i) {
-            if (i != 0) buf_ += ',';
-            buf_ += kRecordFieldNames[i];
+    explicit CsvWriter(std::ostream& out) : SeparatedWriter(out, ',', "\r\n", ",\"\r\n") {}
+
+  private:
+    void escape(std::string_view field) override {
+        buf_ += '"';
+        for (const char c : field) {
+            if (c == '"') buf_ += '"';
+            buf_ += c;
         }
-        buf_ += "\r\n";
-    }
-    void write(const Record& record) override {
-        const auto fields = RecordFields(record);
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i != 0) buf_ += ',';
-            scratch_.clear();
-            AppendPlain(scratch_, fields[i]);
-            if (scratch_.find_first_of(",\"\r\n") == std::string::npos) {
-                buf_ += scratch_;
-                continue;
-            }
-            buf_ += '"';
-            for (const char c : scratch_) {
-                if (c == '"') buf_ += '"';
-                buf_ += c;
-            }
-            buf_ += '"';
-        }
-        buf_ += "\r\n";
-        recordDone();
+        buf_ += '"';
     }
 };
 
