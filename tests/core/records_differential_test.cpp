@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -135,14 +136,17 @@ struct KnownDifference {
     std::string_view reason;
 };
 
-// None remain on the samples and generated files below.
-constexpr KnownDifference kKnownDifferences[] = {
-    {"", 0, "", ""},
-};
+// None remain on the samples and the generated files below. Damaged files
+// are left out on purpose: where a record's strings leave it, its data runs
+// past it or its block count is too large, the library gives the whole record
+// up (an error for the item), and on a block count of 0 it runs for minutes
+// taking gigabytes; the reader reads such a record as far as it goes and says
+// what was wrong in its damage note (RecordsReader tests).
+constexpr std::array<KnownDifference, 0> kKnownDifferences{};
 
 bool IsKnown(const std::string& file, std::uint64_t offset, std::string_view field) {
     for (const auto& k : kKnownDifferences) {
-        if (!k.field.empty() && file.ends_with(k.file) && k.offset == offset && k.field == field) {
+        if (file.ends_with(k.file) && k.offset == offset && k.field == field) {
             return true;
         }
     }

@@ -163,6 +163,24 @@ TEST(RecordsReader, EveryStatusInBothVersions) {
     }
 }
 
+// A REDR record leads through a hash entry to the record whose location it
+// names; an entry that no longer holds the hash the REDR keeps leads nowhere.
+TEST(RecordsReader, RedirectLeadsToItsTargetsLocation) {
+    const std::string longTarget = "http://target.example/" + std::string(900, 'q');
+    auto image = test::BuildIndexDatImage(
+        {With(Url("http://go.example/"), IndexDatRecord::Redirect), Url(longTarget)});
+    const auto read = ReadAll(image.bytes);
+    ASSERT_EQ(read.records.size(), 2u);
+    EXPECT_EQ(read.records[0].redirectTo, longTarget);
+
+    std::string& b = image.bytes;
+    b[image.recordOffsets[0] + fmt::kRedirectHash + 3] ^= 0x40;  // the entry was reused since
+    const auto stale = ReadAll(b);
+    ASSERT_EQ(stale.records.size(), 2u);
+    EXPECT_FALSE(stale.records[0].redirectTo);
+    EXPECT_EQ(stale.records[0].damage, "");
+}
+
 // One damaged record between two sound ones: the damage is named, the
 // record is read as far as it goes, and its neighbours are untouched.
 TEST(RecordsReader, DamagedRecordsAreReadAsFarAsTheyGo) {

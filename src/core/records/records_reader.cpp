@@ -582,11 +582,20 @@ class Reader {
             return std::nullopt;
         }
         if (locationAt == 0 || locationAt >= length) return std::nullopt;
-        target_.resize(static_cast<std::size_t>(length));
-        if (!readAt(target, target_, got)) return std::nullopt;
-        if (locationAt >= got) return std::nullopt;
-        return UpToNul(
-            {reinterpret_cast<const char*>(target_.data()) + locationAt, got - locationAt});
+        // Read as far as the location's NUL, doubling from a few hundred bytes:
+        // the redirects of a file together read at most a few times its size.
+        for (std::uint64_t want = std::min<std::uint64_t>(length, locationAt + 256);;
+             want = std::min(length, want * 2)) {
+            if (want > redirectBudget_) return std::nullopt;
+            redirectBudget_ -= want;
+            target_.resize(static_cast<std::size_t>(want));
+            if (!readAt(target, target_, got) || locationAt >= got) return std::nullopt;
+            const std::string_view rest(reinterpret_cast<const char*>(target_.data()) + locationAt,
+                                        got - locationAt);
+            if (rest.find('\0') != std::string_view::npos || want == length || got < want) {
+                return UpToNul(rest);
+            }
+        }
     }
 
     ByteSource& source_;
@@ -603,6 +612,7 @@ class Reader {
     std::vector<std::string_view> folders_;
     std::string damage_;
     std::vector<unsigned char> target_;
+    std::uint64_t redirectBudget_ = 4 * end_ + kMaxRecordBytes;
     // The blocks of the last record delivered: raw entries there are part of it.
     std::uint64_t spanStart_ = 0, spanEnd_ = 0;
 };
