@@ -452,6 +452,49 @@ TEST(RecordsReader, NotACacheFileNamesItsSignature) {
     EXPECT_TRUE(empty.records.empty());
 }
 
+// A file cut short while it is read (another program truncating it): the read
+// ends where the file now ends, with the records it could still read.
+TEST(RecordsReader, FileThatShrinksDuringTheReadEndsThere) {
+    test::TempDir dir;
+    const auto image = test::BuildIndexDatImage(test::GenerateIndexDatEntries(12000, 12));
+    ASSERT_GT(image.bytes.size(), std::size_t{3} << 20);
+    const std::uint64_t cutAt = (1u << 20) + 0x4000 + 77;
+    class Truncating final : public RecordSink {
+      public:
+        Truncating(std::string path, std::uint64_t to) : path_(std::move(path)), to_(to) {}
+        bool record(const Record& r) override {
+            if (offsets.empty() && ::truncate(path_.c_str(), static_cast<off_t>(to_)) != 0) {
+                cutFailed = true;
+            }
+            offsets.push_back(r.offset);
+            return true;
+        }
+        std::vector<std::uint64_t> offsets;
+        bool cutFailed = false;
+
+      private:
+        std::string path_;
+        std::uint64_t to_;
+    };
+    for (const bool fragments : {false, true}) {
+        dir.write("index.dat", image.bytes);
+        const test::ChildEnd end = test::RunInChild(
+            [&] {
+                Truncating sink(dir.file("index.dat"), cutAt);
+                const RecordsOutcome outcome =
+                    ReadRecordsFile(dir.file("index.dat"), sink, {"index.dat", fragments});
+                if (!outcome.ok() || sink.offsets.empty() || sink.cutFailed) return 1;
+                for (const std::uint64_t offset : sink.offsets) {
+                    if (offset >= cutAt + (1u << 20)) return 2;  // past what could still be held
+                }
+                return 0;
+            },
+            false, 60);
+        EXPECT_FALSE(end.hung);
+        EXPECT_EQ(end.exitCode, 0);
+    }
+}
+
 // Each read runs in a child, so that an open that blocks cannot block the tests.
 TEST(RecordsReader, FilesThatCannotBeReadSayWhy) {
     test::TempDir dir;

@@ -160,7 +160,9 @@ class Reader {
             const std::uint64_t length = readRecord(at, signature, head);
             if (window_.error() != 0) return fail(window_.error());
             if (outcome_.failure != RecordsOutcome::Failure::None) return outcome_;
-            at += (length + fmt::kBlockSize - 1) / fmt::kBlockSize * fmt::kBlockSize;
+            // At least a block on, even when the file shrank under the read.
+            at += std::max<std::uint64_t>(fmt::kBlockSize, (length + fmt::kBlockSize - 1) /
+                                                               fmt::kBlockSize * fmt::kBlockSize);
         }
         if (scan && !outcome_.stopped &&
             !scan->advanceTo(std::numeric_limits<std::uint64_t>::max())) {
@@ -433,7 +435,7 @@ class Reader {
         spanStart_ = at;
         spanEnd_ = at + rec.size();
         if (!sink_.record(r)) outcome_.stopped = true;
-        return std::max<std::uint64_t>(rec.size(), 1);
+        return rec.size();
     }
 
     void splitLocation(Record& r) {
