@@ -20,18 +20,20 @@ SAMPLE     := $(BUILD)/sample/index.dat
 
 # Debian packages the build and the window need; the tests need a few more
 # (a headless browser for the exported page, an X server for screenshots,
-# clang and its runtime for the fuzz targets and the clang Release build, and
-# the Debian tools that check the package, the desktop entry, the metainfo,
-# the manual pages and the bash completion).
+# clang and its runtime for the fuzz targets and the clang Release build, the
+# format library's Python binding as the records reader's oracle, and the
+# Debian tools that check the package, the desktop entry, the metainfo, the
+# manual pages and the bash completion).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core
 PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev \
-                 $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream man-db bash-completion
+                 $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream man-db bash-completion \
+                 python3-libmsiecf
 # data/icons/render.sh renders the icon's PNGs from its SVG.
 ICON_PACKAGES := librsvg2-bin
-# The benchmarks measure against ripgrep and GNU find.
-BENCH_PACKAGES := ripgrep hyperfine time findutils
+# The benchmarks measure against ripgrep, GNU find, msiecfexport and pasco.
+BENCH_PACKAGES := ripgrep hyperfine time findutils libmsiecf-utils pasco
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -3,9 +3,6 @@
 //
 // Input: two bytes choose the block size, the rest is the file.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "core/extract/scanner.h"
+#include "memory_file.h"
 #include "support/reference_scan.h"
 
 namespace {
@@ -32,16 +30,6 @@ class RecordingSink : public tessaly::RowSink {
     std::abort();
 }
 
-// One anonymous in-memory file reused by every run.
-int MemoryFile() {
-    static const int fd = [] {
-        const int made = ::memfd_create("index.dat", MFD_CLOEXEC);
-        if (made < 0) Fail("memfd_create failed");
-        return made;
-    }();
-    return fd;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -51,15 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t blockSize = (pick & 0x8000) != 0 ? 1 + (pick & 0x7FFF) * 64 : 1 + pick % 300;
     const std::string_view file(reinterpret_cast<const char*>(data + 2), size - 2);
 
-    const int fd = MemoryFile();
-    if (::ftruncate(fd, 0) != 0) Fail("ftruncate failed");
-    if (::pwrite(fd, file.data(), file.size(), 0) != static_cast<ssize_t>(file.size())) {
-        Fail("pwrite failed");
-    }
-
     RecordingSink fromFile;
     const tessaly::ScanOutcome outcome =
-        tessaly::ScanFile("/proc/self/fd/" + std::to_string(fd), fromFile, nullptr, blockSize);
+        tessaly::ScanFile(tessaly::fuzz::MemoryFileWith(file), fromFile, nullptr, blockSize);
     if (!outcome.ok) Fail("ScanFile failed on a readable file");
     if (outcome.rows != fromFile.rows.size()) Fail("row count differs from the rows delivered");
 

@@ -21,9 +21,12 @@ inline constexpr std::string_view kExtractUsage =
     "extract FILE [--format plain|html] [-o OUT] [--count]";
 inline constexpr std::string_view kFindUsage = "find [ROOT] [--null]";
 inline constexpr std::string_view kAddressUsage = "address COMMAND ENTRY";
+inline constexpr std::string_view kRecordsUsage =
+    "records PATH [--format tsv|csv|jsonl|bodyfile|html] [-o OUT] [--fragments]";
 
 int RunExtract(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 int RunFind(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 int RunAddress(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+int RunRecords(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 
 }  // namespace tessaly::cli

@@ -27,6 +27,7 @@ constexpr std::array kCommands{
     Command{"extract", tessaly::cli::kExtractUsage, &tessaly::cli::RunExtract},
     Command{"find", tessaly::cli::kFindUsage, &tessaly::cli::RunFind},
     Command{"address", tessaly::cli::kAddressUsage, &tessaly::cli::RunAddress},
+    Command{"records", tessaly::cli::kRecordsUsage, &tessaly::cli::RunRecords},
 };
 
 void PrintHelp(std::ostream& out) {

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <span>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,30 @@ void MarkTerminal(std::ostream& out, bool utf8);
 // that could steer the terminal escaped (EscapeForTerminal). `scratch` holds
 // the escaped text when one is made.
 std::string_view Shown(std::ostream& out, std::string_view text, std::string& scratch);
+
+// True when `out` was marked as writing to a terminal.
+bool IsTerminal(std::ostream& out);
+
+// What is written through it goes to `out` as Shown would write it, except
+// that line breaks and tabs stay as they are: for output made of whole lines
+// of fields (the records' formats) shown on a terminal. Every piece written
+// must end between two characters, as a writer's whole records do.
+class TerminalLines final : public std::streambuf {
+  public:
+    explicit TerminalLines(std::ostream& out) : out_(out) {}
+
+  protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override;
+    int_type overflow(int_type ch) override;
+    int sync() override;
+
+  private:
+    std::ostream& out_;
+    std::string scratch_;
+};
+
+// True when `out` writes into a regular file (a shell's ">" or ">>").
+bool WritesToRegularFile(std::ostream& out);
 
 // The refusal when `out` writes into one of the files `readFrom` (a shell's
 // ">>" onto the evidence); empty otherwise.

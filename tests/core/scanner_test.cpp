@@ -103,6 +103,25 @@ TEST_P(ScanCase, FileScanGivesTheSameRowsWithAnyBlockSize) {
     }
 }
 
+// The records reader takes turns with the raw scan: advancing in stretches of
+// any length, cut anywhere, gives exactly the rows of the whole scan.
+TEST_P(ScanCase, StretchesGiveTheRowsOfTheWholeScan) {
+    const Case& c = GetParam();
+    const auto expected = ReferenceScan(c.file);
+    for (std::size_t block : {1, 7, 150, 4096}) {
+        for (std::uint64_t stride : {1, 3, 64, 1000}) {
+            BufferSource source(c.file);
+            RecordingSink sink;
+            ProgressiveScan scan(source, sink, block);
+            for (std::uint64_t at = 0; at <= c.file.size() + stride; at += stride) {
+                ASSERT_TRUE(scan.advanceTo(at));
+            }
+            EXPECT_EQ(sink.rows, expected) << "block " << block << " stride " << stride;
+            EXPECT_EQ(scan.outcome().rows, expected.size());
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Scanner, ScanCase, ::testing::ValuesIn(Cases()),
                          [](const auto& param) { return param.param.name; });
 
@@ -179,14 +198,15 @@ TEST(Prefilter, EveryFilterKeepsEveryMatch) {
     }
 }
 
-TEST(Scanner, ContentsRowsSinkKeepsRowsWhole) {
-    const std::string file = "http://host/abcdefgh\0\x01\x02 binary"s + std::string(150, 'z');
+TEST(Scanner, ContentsRowsSinkKeepsRowsWholeWithTheirPositions) {
+    const std::string file = "abchttp://host/abcdefgh\0\x01\x02 binary"s + std::string(150, 'z');
     ContentsRows rows;
     ContentsRowsSink sink(rows);
     ScanBytes(file, sink);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows.row(0), file.substr(0, 150));
+    EXPECT_EQ(rows.row(0), file.substr(3, 150));
     EXPECT_EQ(rows.shown(0), "http://host/abcdefgh");
+    EXPECT_EQ(rows.position(0), 3u);
 }
 
 TEST(Scanner, MissingFileAndFolderReportTheSystemError) {

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/index_dat_writer.h"
 #include "support/long_folder.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
@@ -69,7 +70,17 @@ TEST(CliOutput, ControlCharactersReachATerminalEscaped) {
     EXPECT_NE(found.find("/\\x1b[31mred\xc3\xa9/index.dat\t0.00"), std::string::npos) << found;
     const std::string ascii = RunOnTerminal({"find", dir.file("tree")}, "C");
     EXPECT_NE(ascii.find("/\\x1b[31mred\\xc3\\xa9/index.dat\t0.00"), std::string::npos) << ascii;
-    for (const std::string& text : {extracted, found, ascii}) {
+    // The records' formats keep their line breaks and tabs on a terminal.
+    test::IndexDatEntry cached;
+    cached.location = entry;
+    dir.write("cache/index.dat", test::BuildIndexDat({cached}));
+    const std::string records = RunOnTerminal({"records", dir.file("cache/index.dat")}, "C.UTF-8");
+    EXPECT_NE(records.find("\thttp://x.example/\\x1b]0;pwned\\x07\xe2\x80\xba"
+                           "2J\t"),
+              std::string::npos)
+        << records;
+    EXPECT_NE(records.find("file\toffset\ttype"), std::string::npos) << records;
+    for (const std::string& text : {extracted, found, ascii, records}) {
         EXPECT_EQ(text.find('\x1b'), std::string::npos);
         EXPECT_EQ(text.find('\x9b'), std::string::npos);
         EXPECT_EQ(text.find('\x07'), std::string::npos);

@@ -69,7 +69,7 @@ expect_some "tessaly-cli address " browser-defender launch link-scanner
 expect "tessaly-cli address wendel " ""
 expect "tessaly-cli nosuch " ""
 if "$cli" --help | grep -q "tessaly-cli records "; then
-    expect "tessaly-cli records index.dat --format " "bodyfile csv jsonl tsv"
+    expect "tessaly-cli records index.dat --format " "bodyfile csv html jsonl tsv"
     expect_some "tessaly-cli records index.dat --" --fragments --format
 fi
 

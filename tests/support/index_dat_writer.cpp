@@ -6,20 +6,20 @@
 #include <fstream>
 #include <string_view>
 
+#include "core/records/index_dat_format.h"
+#include "core/records/record.h"
+
 namespace tessaly::test {
 namespace {
 
-constexpr std::size_t kBlock = 0x80;
-constexpr std::size_t kDataStart = 0x4000;
-constexpr std::size_t kFileGranule = 0x4000;
-constexpr std::size_t kBitmapOffset = 0x250;
-constexpr std::size_t kHashBlocks = 32;
-constexpr std::size_t kHashHeader = 16;
-constexpr std::size_t kHashSlots = (kHashBlocks * kBlock - kHashHeader) / 8;
-constexpr std::size_t kUrlLocationOffset = 0x68;
-constexpr std::size_t kRedirectLocationOffset = 0x10;
-constexpr std::uint32_t kFreeHashSlot = 3;
-constexpr std::string_view kSignature = "Client UrlCache MMF Ver 5.2";
+namespace fmt = tessaly::indexdat;
+
+constexpr std::size_t kBlock = fmt::kBlockSize;
+constexpr std::size_t kHashSlots =
+    (fmt::kHashTableBlocks * kBlock - fmt::kHashHeaderSize) / fmt::kHashEntrySize;
+constexpr std::uint32_t kFreeHashSlot = 3;  // with the same offset: an unused entry
+constexpr std::uint32_t kDeletedHash = 1;
+constexpr std::uint64_t kThirtyDays = 30ull * 86400 * 10'000'000;
 constexpr std::array<std::string_view, 4> kCacheFolders{"1AB2C3D4", "E5F6G7H8", "Q9R8S7T6",
                                                         "XK2M4N6P"};
 
@@ -53,54 +53,125 @@ void Put64(std::string& out, std::size_t at, std::uint64_t v) {
 
 std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
 
+// A stand-in for Internet Explorer's hash: only its state bits matter here.
 std::uint32_t LocationHash(std::string_view location) {
     std::uint32_t h = 2166136261u;
     for (const char c : location) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    return h & ~0x3Fu;  // the low bits hold the slot's flags
+    h &= ~fmt::kHashStateBits;
+    return h == 0 ? 0x40 : h;
 }
 
-// Appends a record for `e` at the end of `out` (a block boundary), padded
+// Appends the record for `e` at the end of `out` (a block boundary), padded
 // with zeros to whole blocks.
-void AppendRecord(std::string& out, const IndexDatEntry& e) {
+void AppendRecord(std::string& out, const IndexDatEntry& e, const fmt::UrlLayout& l) {
     const std::size_t at = out.size();
     if (e.record == IndexDatRecord::Redirect) {
-        const std::size_t size = RoundUp(kRedirectLocationOffset + e.location.size() + 1, kBlock);
+        const std::size_t size = RoundUp(fmt::kRedirectLocation + e.location.size() + 1, kBlock);
         out.append(size, '\0');
-        out.replace(at, 4, "REDR");
-        Put32(out, at + 4, static_cast<std::uint32_t>(size / kBlock));
-        Put32(out, at + 0x0C, LocationHash(e.location));
-        out.replace(at + kRedirectLocationOffset, e.location.size(), e.location);
+        out.replace(at, 4, fmt::kRedirectSignature);
+        Put32(out, at + fmt::kRecordBlocks, static_cast<std::uint32_t>(size / kBlock));
+        out.replace(at + fmt::kRedirectLocation, e.location.size(), e.location);
         return;
     }
-    const std::size_t fileNameAt = kUrlLocationOffset + RoundUp(e.location.size() + 1, 8);
+    const std::uint32_t lastChecked = FatTimeFromFileTime(e.lastAccessed);
+    const std::uint8_t folder =
+        e.fileName.empty() ? fmt::kNoCacheFolder
+                           : static_cast<std::uint8_t>(e.location.size() % kCacheFolders.size());
+    if (e.record == IndexDatRecord::Leak && e.minimalLeak) {
+        const std::size_t size = RoundUp(l.fixedSize + e.fileName.size() + 1, kBlock);
+        out.append(size, '\0');
+        for (std::size_t i = 0; i < size; i += 4) Put32(out, at + i, fmt::kLeakUnset);
+        out.replace(at, 4, fmt::kLeakSignature);
+        Put32(out, at + fmt::kRecordBlocks, static_cast<std::uint32_t>(size / kBlock));
+        Put32(out, at + l.cachedSize, static_cast<std::uint32_t>(e.headers.size() * 37));
+        Put32(out, at + fmt::kLeakNext, 0);
+        out[at + l.cacheFolder] = static_cast<char>(folder);
+        Put32(out, at + l.fileNameOffset, static_cast<std::uint32_t>(l.fixedSize));
+        Put32(out, at + 88, 0);
+        Put32(out, at + 92, lastChecked);
+        Put32(out, at + 96, 0);
+        out.replace(at + l.fixedSize, e.fileName.size() + 1, e.fileName + '\0');
+        return;
+    }
+    const std::size_t fileNameAt = l.fixedSize + RoundUp(e.location.size() + 1, 8);
     const std::size_t headersAt = fileNameAt + RoundUp(e.fileName.size() + 1, 8);
     const std::size_t size = RoundUp(headersAt + e.headers.size(), kBlock);
     out.append(size, '\0');
-    out.replace(at, 4, e.record == IndexDatRecord::Leak ? "LEAK" : "URL ");
-    Put32(out, at + 0x04, static_cast<std::uint32_t>(size / kBlock));
-    Put64(out, at + 0x08, e.lastModified);
-    Put64(out, at + 0x10, e.lastAccessed);
-    Put32(out, at + 0x20, static_cast<std::uint32_t>(e.headers.size() * 37));  // cached file size
-    Put32(out, at + 0x34, static_cast<std::uint32_t>(kUrlLocationOffset));
-    out[at + 0x38] = static_cast<char>(e.location.size() % kCacheFolders.size());
-    out.replace(at + kUrlLocationOffset, e.location.size(), e.location);
+    out.replace(at, 4, e.record == IndexDatRecord::Leak ? fmt::kLeakSignature : fmt::kUrlSignature);
+    Put32(out, at + fmt::kRecordBlocks, static_cast<std::uint32_t>(size / kBlock));
+    Put64(out, at + l.secondaryTime, e.lastModified);
+    Put64(out, at + l.primaryTime, e.lastAccessed);
+    if (e.lastAccessed != 0) {
+        if (l.expiryIsFileTime) {
+            Put64(out, at + l.expiryTime, e.lastAccessed + kThirtyDays);
+        } else {
+            Put32(out, at + l.expiryTime, FatTimeFromFileTime(e.lastAccessed + kThirtyDays));
+        }
+    }
+    Put32(out, at + l.cachedSize, static_cast<std::uint32_t>(e.headers.size() * 37));
+    Put32(out, at + l.locationOffset, static_cast<std::uint32_t>(l.fixedSize));
+    out[at + l.cacheFolder] = static_cast<char>(folder);
+    out.replace(at + l.fixedSize, e.location.size(), e.location);
     if (!e.fileName.empty()) {
-        Put32(out, at + 0x3C, static_cast<std::uint32_t>(fileNameAt));
+        Put32(out, at + l.fileNameOffset, static_cast<std::uint32_t>(fileNameAt));
         out.replace(at + fileNameAt, e.fileName.size(), e.fileName);
     }
     if (!e.headers.empty()) {
-        Put32(out, at + 0x44, static_cast<std::uint32_t>(headersAt));
-        Put32(out, at + 0x48, static_cast<std::uint32_t>(e.headers.size()));
+        Put32(out, at + l.dataOffset, static_cast<std::uint32_t>(headersAt));
+        Put32(out, at + l.dataSize, static_cast<std::uint32_t>(e.headers.size()));
         out.replace(at + headersAt, e.headers.size(), e.headers);
     }
-    Put32(out, at + 0x54, static_cast<std::uint32_t>(1 + e.location.size() % 9));  // hits
+    Put32(out, at + l.lastCheckedTime, lastChecked);
+    Put32(out, at + l.hits, static_cast<std::uint32_t>(1 + e.location.size() % 9));
 }
 
-void AppendFreeBlock(std::string& out, std::size_t index, Random& random) {
+// Writes the damage `e` asks for into its record of `size` bytes at `at`.
+void Damage(std::string& out, std::size_t at, std::size_t size, const IndexDatEntry& e,
+            const fmt::UrlLayout& l) {
+    switch (e.damage) {
+        case IndexDatDamage::None:
+            break;
+        case IndexDatDamage::LocationOutside:
+            Put32(out, at + l.locationOffset, static_cast<std::uint32_t>(size + 8));
+            break;
+        case IndexDatDamage::LocationUnterminated: {
+            const std::size_t from =
+                (e.record == IndexDatRecord::Redirect ? fmt::kRedirectLocation : l.fixedSize) +
+                e.location.size();
+            std::fill(out.begin() + static_cast<std::ptrdiff_t>(at + from),
+                      out.begin() + static_cast<std::ptrdiff_t>(at + size), 'x');
+            if (e.record != IndexDatRecord::Redirect) {
+                Put32(out, at + l.fileNameOffset, 0);
+                Put32(out, at + l.dataOffset, 0);
+            }
+            break;
+        }
+        case IndexDatDamage::FileNameOutside:
+            Put32(out, at + l.fileNameOffset, static_cast<std::uint32_t>(size + 16));
+            break;
+        case IndexDatDamage::DataPastRecord:
+            Put32(out, at + l.dataSize, static_cast<std::uint32_t>(size * 4));
+            break;
+        case IndexDatDamage::ZeroBlocks:
+            Put32(out, at + fmt::kRecordBlocks, 0);
+            break;
+        case IndexDatDamage::HugeBlocks:
+            Put32(out, at + fmt::kRecordBlocks, 0x7FFFFFFF);
+            break;
+        case IndexDatDamage::BadCacheFolder:
+            out[at + l.cacheFolder] = 9;
+            break;
+        case IndexDatDamage::BadExpiry:
+            Put32(out, at + l.expiryTime, 33u << 9 | 15u << 5 | 1u);  // 2013, month 15, day 1
+            break;
+    }
+}
+
+void AppendFreeBlock(std::string& out, std::size_t index, bool stale, Random& random) {
     const std::size_t at = out.size();
     out.append(kBlock, '\0');
-    if (index % 2 == 0) {
-        for (std::size_t i = 0; i < kBlock; i += 4) Put32(out, at + i, 0x0BADF00Du);
+    if (index % 2 == 0 || !stale) {
+        for (std::size_t i = 0; i < kBlock; i += 4) Put32(out, at + i, fmt::kHashUnused);
     } else {
         for (std::size_t i = 0; i < kBlock; i += 8) Put64(out, at + i, random.next());
     }
@@ -108,50 +179,110 @@ void AppendFreeBlock(std::string& out, std::size_t index, Random& random) {
 
 }  // namespace
 
-std::string BuildIndexDat(const std::vector<IndexDatEntry>& entries, IndexDatFiller filler) {
-    std::string out(kDataStart, '\0');
-    out.replace(0, kSignature.size(), kSignature);
-    Put32(out, 0x20, static_cast<std::uint32_t>(kDataStart));
-    Put32(out, 0x48, static_cast<std::uint32_t>(kCacheFolders.size()));
+IndexDatImage BuildIndexDatImage(const std::vector<IndexDatEntry>& entries, IndexDatFiller filler,
+                                 IndexDatOptions options) {
+    const bool v47 = options.version == IndexDatVersion::V47;
+    const fmt::UrlLayout& l = v47 ? fmt::kUrlLayout47 : fmt::kUrlLayout52;
+    IndexDatImage image;
+    std::string& out = image.bytes;
+    out.assign(fmt::kDataStart, '\0');
+    const std::string_view signature = v47 ? fmt::kSignature47 : fmt::kSignature52;
+    out.replace(0, signature.size(), signature);
+    Put32(out, fmt::kHeaderHashTable, static_cast<std::uint32_t>(fmt::kDataStart));
+    Put32(out, fmt::kHeaderCacheFolderCount, static_cast<std::uint32_t>(kCacheFolders.size()));
     for (std::size_t i = 0; i < kCacheFolders.size(); ++i) {
-        out.replace(0x50 + i * 12 + 4, kCacheFolders[i].size(), kCacheFolders[i]);
+        const std::size_t entry = fmt::kHeaderCacheFolders + i * fmt::kCacheFolderEntrySize;
+        Put32(out, entry, static_cast<std::uint32_t>(3 + i));
+        out.replace(entry + fmt::kCacheFolderNameOffset, kCacheFolders[i].size(), kCacheFolders[i]);
     }
     Random random(filler.seed);
-    std::size_t hashAt = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> used;  // blocks in use: [from, to)
+    std::vector<std::size_t> tables, leaks, pendingRedirects;
     std::size_t slot = kHashSlots;
     std::size_t freeIndex = 0;
     for (const auto& e : entries) {
-        if (slot == kHashSlots) {  // start the next hash table
+        const bool hashed = e.record != IndexDatRecord::Leak && e.state != IndexDatState::Freed;
+        if (hashed && slot == kHashSlots) {  // start the next hash table
             const std::size_t at = out.size();
-            out.append(kHashBlocks * kBlock, '\0');
-            out.replace(at, 4, "HASH");
-            Put32(out, at + 4, static_cast<std::uint32_t>(kHashBlocks));
+            out.append(fmt::kHashTableBlocks * kBlock, '\0');
+            out.replace(at, 4, fmt::kHashSignature);
+            Put32(out, at + fmt::kRecordBlocks, static_cast<std::uint32_t>(fmt::kHashTableBlocks));
             for (std::size_t s = 0; s < kHashSlots; ++s) {
-                Put32(out, at + kHashHeader + 8 * s, kFreeHashSlot);
-                Put32(out, at + kHashHeader + 8 * s + 4, kFreeHashSlot);
+                Put32(out, at + fmt::kHashHeaderSize + 8 * s, kFreeHashSlot);
+                Put32(out, at + fmt::kHashHeaderSize + 8 * s + 4, kFreeHashSlot);
             }
-            if (hashAt != 0) Put32(out, hashAt + 8, static_cast<std::uint32_t>(at));
-            Put32(out, at + 12, static_cast<std::uint32_t>(at / (kHashBlocks * kBlock)));
-            hashAt = at;
+            if (!tables.empty())
+                Put32(out, tables.back() + fmt::kHashNext, static_cast<std::uint32_t>(at));
+            Put32(out, at + fmt::kHashSequence, static_cast<std::uint32_t>(tables.size()));
+            tables.push_back(at);
+            used.emplace_back(at, out.size());
             slot = 0;
         }
-        Put32(out, hashAt + kHashHeader + 8 * slot, LocationHash(e.location) | 1u);
-        Put32(out, hashAt + kHashHeader + 8 * slot + 4, static_cast<std::uint32_t>(out.size()));
-        ++slot;
-        AppendRecord(out, e);
-        for (unsigned b = 0; b < filler.freeBlocks; ++b) AppendFreeBlock(out, freeIndex++, random);
+        const std::size_t at = out.size();
+        if (hashed) {
+            const std::size_t entry = tables.back() + fmt::kHashHeaderSize + 8 * slot++;
+            std::uint32_t hash = LocationHash(e.location);
+            if (e.state == IndexDatState::Deleted) {
+                hash = kDeletedHash;
+            } else if (e.record == IndexDatRecord::Redirect) {
+                hash |= fmt::kHashRedirectState;
+            }
+            Put32(out, entry, hash);
+            Put32(out, entry + 4, static_cast<std::uint32_t>(at));
+            if (e.record == IndexDatRecord::Url && e.state == IndexDatState::Live) {
+                for (const std::size_t redirect : pendingRedirects) {
+                    Put32(out, redirect + fmt::kRedirectHashEntry,
+                          static_cast<std::uint32_t>(entry));
+                    Put32(out, redirect + fmt::kRedirectHash, hash);
+                }
+                pendingRedirects.clear();
+            }
+        }
+        const fmt::UrlLayout& layout = e.record == IndexDatRecord::Leak ? fmt::kLeakLayout : l;
+        AppendRecord(out, e, layout);
+        image.recordOffsets.push_back(at);
+        if (e.state == IndexDatState::Live) {
+            used.emplace_back(at, out.size());
+            if (e.record == IndexDatRecord::Leak) leaks.push_back(at);
+            if (e.record == IndexDatRecord::Redirect) pendingRedirects.push_back(at);
+        }
+        Damage(out, at, out.size() - at, e, layout);
+        for (unsigned b = 0; b < filler.freeBlocks; ++b)
+            AppendFreeBlock(out, freeIndex++, filler.stale, random);
     }
-    const std::size_t used = out.size();
-    out.resize(RoundUp(std::max(used, kDataStart + kBlock), kFileGranule), '\0');
-    Put32(out, 0x1C, static_cast<std::uint32_t>(out.size()));
-    Put32(out, 0x24, static_cast<std::uint32_t>((out.size() - kDataStart) / kBlock));
-    Put32(out, 0x28, static_cast<std::uint32_t>((used - kDataStart) / kBlock));
+    for (std::size_t i = 0; i < leaks.size(); ++i) {
+        const std::size_t next = i + 1 < leaks.size()   ? leaks[i + 1]
+                                 : options.leakListLoop ? leaks[0]
+                                                        : 0;
+        Put32(out, leaks[i] + fmt::kLeakNext, static_cast<std::uint32_t>(next));
+    }
+    if (!leaks.empty()) Put32(out, fmt::kHeaderLeakList, static_cast<std::uint32_t>(leaks[0]));
+    if (options.hashChainLoop && !tables.empty()) {
+        Put32(out, tables.back() + fmt::kHashNext, static_cast<std::uint32_t>(tables[0]));
+    }
+    if (tables.empty()) Put32(out, fmt::kHeaderHashTable, 0);
+    const std::size_t end = out.size();
+    out.resize(RoundUp(std::max(end, fmt::kDataStart + kBlock), fmt::kFileGranule), '\0');
+    Put32(out, fmt::kHeaderFileSize, static_cast<std::uint32_t>(out.size()));
+    Put32(out, fmt::kHeaderBlockCount,
+          static_cast<std::uint32_t>((out.size() - fmt::kDataStart) / kBlock));
     // The allocation bitmap: one bit per block in use.
-    for (std::size_t b = 0; b < (used - kDataStart) / kBlock && b / 8 < kDataStart - kBitmapOffset;
-         ++b) {
-        out[kBitmapOffset + b / 8] = static_cast<char>(out[kBitmapOffset + b / 8] | (1 << (b % 8)));
+    std::size_t allocated = 0;
+    for (const auto& [from, to] : used) {
+        for (std::size_t b = (from - fmt::kDataStart) / kBlock;
+             b < (to - fmt::kDataStart) / kBlock && b < fmt::kBitmapBlocks; ++b) {
+            out[fmt::kBitmapOffset + b / 8] =
+                static_cast<char>(out[fmt::kBitmapOffset + b / 8] | (1 << (b % 8)));
+            ++allocated;
+        }
     }
-    return out;
+    Put32(out, fmt::kHeaderAllocatedBlocks, static_cast<std::uint32_t>(allocated));
+    return image;
+}
+
+std::string BuildIndexDat(const std::vector<IndexDatEntry>& entries, IndexDatFiller filler,
+                          IndexDatOptions options) {
+    return BuildIndexDatImage(entries, filler, options).bytes;
 }
 
 bool WriteIndexDat(const std::string& path, const std::vector<IndexDatEntry>& entries,

@@ -1,5 +1,6 @@
 #include "core/extract/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -47,22 +48,23 @@ std::size_t Utf8SequenceLength(std::string_view s) {
 std::string NativeToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    while (!bytes.empty()) {
-        const std::size_t n = Utf8SequenceLength(bytes);
-        if (n == 0) {
-            out += kReplacement;
-            bytes.remove_prefix(1);
-        } else {
-            out += bytes.substr(0, n);
-            bytes.remove_prefix(n);
-        }
-    }
+    AppendValidUtf8(out, bytes);
     return out;
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
+    AppendCp1252AsUtf8(out, bytes);
+    return out;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
+    // ASCII, most of any location, is copied as it is.
+    const auto ascii = std::find_if(bytes.begin(), bytes.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    out.append(bytes.begin(), ascii);
+    bytes.remove_prefix(static_cast<std::size_t>(ascii - bytes.begin()));
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         const std::uint32_t cp = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b;
@@ -77,7 +79,26 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
             out += static_cast<char>(0x80 | (cp & 0x3F));
         }
     }
-    return out;
+}
+
+void AppendValidUtf8(std::string& out, std::string_view bytes) {
+    while (!bytes.empty()) {
+        // Runs of ASCII, most of any path or location, are copied whole.
+        const auto ascii = std::find_if(bytes.begin(), bytes.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= 0x80;
+        });
+        out.append(bytes.begin(), ascii);
+        bytes.remove_prefix(static_cast<std::size_t>(ascii - bytes.begin()));
+        if (bytes.empty()) break;
+        const std::size_t n = Utf8SequenceLength(bytes);
+        if (n == 0) {
+            out += kReplacement;
+            bytes.remove_prefix(1);
+        } else {
+            out += bytes.substr(0, n);
+            bytes.remove_prefix(n);
+        }
+    }
 }
 
 }  // namespace tessaly

@@ -15,4 +15,11 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // not belong to one becomes U+FFFD, as the lists show such a name.
 std::string NativeToUtf8(std::string_view bytes);
 
+// Appends Cp1252ToUtf8(bytes) to `out`.
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
+
+// Appends NativeToUtf8(bytes) to `out`: text that must be UTF-8 (JSON, an
+// HTML page) made from bytes that usually are, such as a file's path.
+void AppendValidUtf8(std::string& out, std::string_view bytes);
+
 }  // namespace tessaly

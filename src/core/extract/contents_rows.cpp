@@ -11,7 +11,7 @@ std::string_view UpToNul(std::string_view bytes) {
     return nul == std::string_view::npos ? bytes : bytes.substr(0, nul);
 }
 
-void ContentsRows::append(std::string_view bytes) {
+void ContentsRows::append(std::string_view bytes, std::uint64_t position) {
     // A row is at most an entry long; longer input is cut so that the
     // length fits its byte and the row fits a chunk.
     const std::size_t n = std::min(bytes.size(), kEntryLength);
@@ -22,10 +22,17 @@ void ContentsRows::append(std::string_view bytes) {
     const std::size_t chunk = chunks_.size() - 1;
     if (n != 0) std::memcpy(chunks_.back().get() + tailUsed_, bytes.data(), n);
     starts_.push_back(static_cast<std::uint64_t>(chunk) * kChunkSize + tailUsed_);
+    // The three arrays stay the same length whichever push runs out of memory.
     try {
         lengths_.push_back(static_cast<std::uint8_t>(n));
+        try {
+            positions_.push_back(position);
+        } catch (...) {
+            lengths_.pop_back();
+            throw;
+        }
     } catch (...) {
-        starts_.pop_back();  // the two arrays stay the same length
+        starts_.pop_back();
         throw;
     }
     tailUsed_ += n;
@@ -34,7 +41,8 @@ void ContentsRows::append(std::string_view bytes) {
 void ContentsRows::appendAll(const ContentsRows& other) {
     starts_.reserve(starts_.size() + other.size());
     lengths_.reserve(lengths_.size() + other.size());
-    for (std::size_t i = 0; i < other.size(); ++i) append(other.row(i));
+    positions_.reserve(positions_.size() + other.size());
+    for (std::size_t i = 0; i < other.size(); ++i) append(other.row(i), other.position(i));
 }
 
 void ContentsRows::appendAll(ContentsRows&& other) {
@@ -48,6 +56,7 @@ void ContentsRows::appendAll(ContentsRows&& other) {
     const std::uint64_t base = static_cast<std::uint64_t>(chunks_.size()) * kChunkSize;
     for (const std::uint64_t start : other.starts_) starts_.push_back(base + start);
     lengths_.insert(lengths_.end(), other.lengths_.begin(), other.lengths_.end());
+    positions_.insert(positions_.end(), other.positions_.begin(), other.positions_.end());
     for (auto& chunk : other.chunks_) chunks_.push_back(std::move(chunk));
     tailUsed_ = other.tailUsed_;
     other = ContentsRows{};
@@ -68,6 +77,7 @@ void ContentsRows::reserveFor(const ContentsRows& more) {
     if (empty()) return;  // appendAll then takes `more` whole
     Grow(starts_, starts_.size() + more.starts_.size());
     Grow(lengths_, lengths_.size() + more.lengths_.size());
+    Grow(positions_, positions_.size() + more.positions_.size());
     Grow(chunks_, chunks_.size() + more.chunks_.size());
 }
 

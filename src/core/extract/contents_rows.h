@@ -15,7 +15,9 @@ inline constexpr std::size_t kEntryLength = 150;
 // chunks: a row is a slice of at most kEntryLength bytes, NULs and all, that
 // never straddles two chunks. Appending never moves the rows already held, so
 // adding to a list of millions costs what the new rows cost. Nothing is
-// decoded here; the list decodes a row only when it shows it.
+// decoded here; the list decodes a row only when it shows it. Each row keeps
+// the file position it was read at, so that it can be matched with the
+// records of the same file.
 class ContentsRows {
   public:
     ContentsRows() = default;
@@ -24,7 +26,7 @@ class ContentsRows {
 
     // Every change below either completes or, when memory runs out
     // (std::bad_alloc), leaves the rows as they were.
-    void append(std::string_view bytes);
+    void append(std::string_view bytes, std::uint64_t position = 0);
     // Copies every row of `other` to the end of this one.
     void appendAll(const ContentsRows& other);
     // Takes every row of `other` to the end of this one without copying its
@@ -41,6 +43,8 @@ class ContentsRows {
 
     // The whole row, as read.
     std::string_view row(std::size_t i) const;
+    // The file position of the row's first byte.
+    std::uint64_t position(std::size_t i) const { return positions_[i]; }
     // The row up to its first NUL: what the list shows, the clipboard takes
     // and a link is made of.
     std::string_view shown(std::size_t i) const;
@@ -52,6 +56,7 @@ class ContentsRows {
     std::size_t tailUsed_ = kChunkSize;  // bytes used in the last chunk
     std::vector<std::uint64_t> starts_;  // chunk index * kChunkSize + offset
     std::vector<std::uint8_t> lengths_;
+    std::vector<std::uint64_t> positions_;
 };
 
 // The most rows a list keeps on a computer where the program may use

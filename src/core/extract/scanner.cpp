@@ -6,6 +6,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -59,46 +60,6 @@ int MatchAt(const unsigned char* p, std::size_t avail) {
     return -1;
 }
 
-// Where the bytes come from: a file or a buffer. read() returns the number
-// of bytes read, 0 at the end, -1 with errno set on failure.
-class Source {
-  public:
-    virtual ~Source() = default;
-    virtual long read(unsigned char* into, std::size_t n) = 0;
-};
-
-class BufferSource final : public Source {
-  public:
-    explicit BufferSource(std::string_view data) : data_(data) {}
-    long read(unsigned char* into, std::size_t n) override {
-        n = std::min(n, data_.size());
-        if (n == 0) return 0;
-        std::memcpy(into, data_.data(), n);
-        data_.remove_prefix(n);
-        return static_cast<long>(n);
-    }
-
-  private:
-    std::string_view data_;
-};
-
-class FileSource final : public Source {
-  public:
-    explicit FileSource(int fd) : fd_(fd) {}
-    ~FileSource() override { ::close(fd_); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-    long read(unsigned char* into, std::size_t n) override {
-        for (;;) {
-            const auto got = ::read(fd_, into, n);
-            if (got >= 0 || errno != EINTR) return static_cast<long>(got);
-        }
-    }
-
-  private:
-    int fd_;
-};
-
 ScanError SystemError(int number) { return ScanError::FromNumber(number); }
 
 class Scanner {
@@ -139,48 +100,11 @@ class Scanner {
     NextChunkFn next_;
 };
 
-// The block loop: reads `blockSize` fresh bytes per step behind the
-// kOverlap bytes kept from the step before, and tests every position whose
-// row lies wholly in the buffer; at the end of the file it tests the rest.
-// The scan stops after the first position whose kLastReadLength-byte read
-// runs past the end, so in a file of L bytes the last position tested is
-// L - 5 (position 0 when L is below 5).
-ScanOutcome Scan(Source& source, RowSink& sink, const std::atomic<bool>* stop,
+ScanOutcome Scan(ByteSource& source, RowSink& sink, const std::atomic<bool>* stop,
                  std::size_t blockSize) {
-    ScanOutcome outcome;
-    blockSize = std::clamp<std::size_t>(blockSize, 1, kMaxBlockSize);
-    std::vector<unsigned char> buf(kOverlap + blockSize + detail::kPrefilterSlack);
-    Scanner scanner(sink, outcome.rows);
-    std::uint64_t base = 0;  // file offset of buf[0], the next position to test
-    std::size_t len = 0;
-    for (;;) {
-        if (stop != nullptr && stop->load(std::memory_order_relaxed)) {
-            outcome.stopped = true;
-            return outcome;
-        }
-        const long got = source.read(buf.data() + len, blockSize);
-        if (got < 0) {
-            outcome.ok = false;
-            outcome.error = SystemError(errno);
-            return outcome;
-        }
-        len += static_cast<std::size_t>(got);
-        std::fill_n(buf.data() + len, detail::kPrefilterSlack, 0);
-        if (got == 0) break;
-        if (len < kEntryLength) continue;
-        const std::size_t to = len - kOverlap;
-        scanner.test(buf.data(), len, base, 0, to);
-        std::memmove(buf.data(), buf.data() + to, len - to);
-        base += to;
-        len -= to;
-    }
-    const std::uint64_t fileLength = base + len;
-    if (fileLength == 0) return outcome;
-    const std::uint64_t last =
-        fileLength >= kLastReadLength - 1 ? fileLength - (kLastReadLength - 1) : 0;
-    if (last >= base)
-        scanner.test(buf.data(), len, base, 0, static_cast<std::size_t>(last - base) + 1);
-    return outcome;
+    ProgressiveScan scan(source, sink, blockSize);
+    scan.advanceTo(std::numeric_limits<std::uint64_t>::max(), stop);
+    return scan.outcome();
 }
 
 }  // namespace
@@ -193,8 +117,92 @@ ScanError ScanError::FromNumber(int number) {
     return {number, std::generic_category().message(number), std::string(kTitle)};
 }
 
-void ContentsRowsSink::row(std::uint64_t /*position*/, std::string_view bytes) {
-    rows_.append(bytes);
+// The block loop: reads `blockSize` fresh bytes per step behind the at most
+// kOverlap bytes kept from the step before, and tests every position whose
+// row lies wholly in the buffer; at the end of the file it tests the rest.
+// The scan stops after the first position whose kLastReadLength-byte read
+// runs past the end, so in a file of L bytes the last position tested is
+// L - 5 (position 0 when L is below 5).
+struct ProgressiveScan::State {
+    State(ByteSource& from, RowSink& to, std::size_t size)
+        : source(from),
+          blockSize(std::clamp<std::size_t>(size, 1, kMaxBlockSize)),
+          buf(kOverlap + blockSize + detail::kPrefilterSlack),
+          scanner(to, outcome.rows) {}
+
+    ByteSource& source;
+    std::size_t blockSize;
+    std::vector<unsigned char> buf;
+    ScanOutcome outcome;
+    Scanner scanner;
+    std::uint64_t base = 0;  // file offset of buf[0]
+    std::size_t len = 0;     // bytes held in buf
+    std::uint64_t next = 0;  // the next position to test
+    bool atEnd = false;      // the source has no more bytes
+    bool ended = false;      // no position is left to test
+};
+
+ProgressiveScan::ProgressiveScan(ByteSource& source, RowSink& sink, std::size_t blockSize)
+    : state_(std::make_unique<State>(source, sink, blockSize)) {}
+
+ProgressiveScan::~ProgressiveScan() = default;
+
+const ScanOutcome& ProgressiveScan::outcome() const { return state_->outcome; }
+
+bool ProgressiveScan::advanceTo(std::uint64_t position, const std::atomic<bool>* stop) {
+    State& s = *state_;
+    while (!s.ended && s.next < position) {
+        if (!s.atEnd) {
+            const std::uint64_t whole = s.len >= kEntryLength ? s.base + s.len - kOverlap : s.base;
+            if (s.next < whole) {
+                const std::uint64_t to = std::min(position, whole);
+                s.scanner.test(s.buf.data(), s.len, s.base,
+                               static_cast<std::size_t>(s.next - s.base),
+                               static_cast<std::size_t>(to - s.base));
+                s.next = to;
+                continue;
+            }
+            if (stop != nullptr && stop->load(std::memory_order_relaxed)) {
+                s.outcome.stopped = true;
+                s.ended = true;
+                break;
+            }
+            const std::size_t tested = static_cast<std::size_t>(s.next - s.base);
+            std::memmove(s.buf.data(), s.buf.data() + tested, s.len - tested);
+            s.len -= tested;
+            s.base = s.next;
+            const std::int64_t got =
+                s.source.readAt(s.base + s.len, {s.buf.data() + s.len, s.blockSize});
+            if (got < 0) {
+                s.outcome.ok = false;
+                s.outcome.error = SystemError(errno);
+                s.ended = true;
+                break;
+            }
+            s.len += static_cast<std::size_t>(got);
+            std::fill_n(s.buf.data() + s.len, detail::kPrefilterSlack, 0);
+            s.atEnd = got == 0;
+            continue;
+        }
+        const std::uint64_t fileLength = s.base + s.len;
+        const std::uint64_t last =
+            fileLength >= kLastReadLength - 1 ? fileLength - (kLastReadLength - 1) : 0;
+        if (fileLength == 0 || s.next > last) {
+            s.ended = true;
+            break;
+        }
+        const std::uint64_t to = std::min(position, last + 1);
+        if (!s.scanner.test(s.buf.data(), s.len, s.base, static_cast<std::size_t>(s.next - s.base),
+                            static_cast<std::size_t>(to - s.base))) {
+            s.ended = true;
+        }
+        s.next = to;
+    }
+    return s.outcome.ok;
+}
+
+void ContentsRowsSink::row(std::uint64_t position, std::string_view bytes) {
+    rows_.append(bytes, position);
 }
 
 void ScanBytes(std::string_view data, RowSink& sink) {
@@ -211,7 +219,8 @@ ScanOutcome ScanFile(const std::string& path, RowSink& sink, const std::atomic<b
         failed.error = {opened.error, opened.reason, std::string(kTitle)};
         return failed;
     }
-    FileSource source(opened.file.release());
+    const auto size = static_cast<std::uint64_t>(opened.info.st_size);
+    FileSource source(opened.file.release(), size);
     return Scan(source, sink, stop, blockSize);
 }
 

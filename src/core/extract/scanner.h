@@ -4,10 +4,12 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "core/extract/contents_rows.h"
+#include "core/io/byte_source.h"
 
 namespace tessaly {
 
@@ -63,6 +65,32 @@ void ScanBytes(std::string_view data, RowSink& sink);
 ScanOutcome ScanFile(const std::string& path, RowSink& sink,
                      const std::atomic<bool>* stop = nullptr,
                      std::size_t blockSize = kDefaultBlockSize);
+
+// A scan of a byte source that goes forward a stretch at a time, so that
+// another reader of the same file can take turns with it. Together the
+// stretches deliver exactly the rows of the whole scan, in order: a row may
+// run past the end of its stretch, and the end-of-file rules are those of
+// ScanFile.
+class ProgressiveScan {
+  public:
+    // Reads `blockSize` fresh bytes per step.
+    explicit ProgressiveScan(ByteSource& source, RowSink& sink,
+                             std::size_t blockSize = kDefaultBlockSize);
+    ~ProgressiveScan();
+    ProgressiveScan(const ProgressiveScan&) = delete;
+    ProgressiveScan& operator=(const ProgressiveScan&) = delete;
+
+    // Tests every position below `position` not tested yet. `stop` is checked
+    // before every read; once it is set the scan ends (outcome().stopped).
+    // Returns false once a read has failed (outcome().error says why); the
+    // rows delivered before stay delivered.
+    bool advanceTo(std::uint64_t position, const std::atomic<bool>* stop = nullptr);
+    const ScanOutcome& outcome() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // A sink that appends every row to a ContentsRows.
 class ContentsRowsSink final : public RowSink {
