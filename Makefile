@@ -25,7 +25,7 @@ SAMPLE     := $(BUILD)/sample/index.dat
 # Debian tools that check the package, the desktop entry, the metainfo, the
 # manual pages and the bash completion).
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
-            libgtest-dev libgmock-dev fonts-dejavu-core
+            libgtest-dev libgmock-dev fonts-dejavu-core ccache
 PACKAGE_PACKAGES := dpkg-dev file
 TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev \
                  $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream man-db bash-completion \
