@@ -15,8 +15,10 @@ constexpr std::array<std::uint16_t, 32> kHighControls{
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
+}  // namespace
+
 std::size_t Utf8SequenceLength(std::string_view s) {
+    if (s.empty()) return 0;
     const auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
     const unsigned char b = at(0);
     if (b < 0x80) return 1;
@@ -42,8 +44,6 @@ std::size_t Utf8SequenceLength(std::string_view s) {
     }
     return n;
 }
-
-}  // namespace
 
 std::string NativeToUtf8(std::string_view bytes) {
     std::string out;

@@ -10,6 +10,11 @@ namespace tessaly {
 // characters of the same number; NUL stays NUL.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+// The length of the well-formed UTF-8 sequence that begins `s` (1 for an
+// ASCII byte), or 0 when none does: no overlong forms, no surrogates,
+// nothing above U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view s);
+
 // Native text (file names and paths, UTF-8 on this system) made fit for a
 // UTF-8 page: every well-formed UTF-8 sequence is kept, every byte that does
 // not belong to one becomes U+FFFD, as the lists show such a name.
