@@ -315,12 +315,18 @@ int NameUnnamed(const Place& place, NewFile& made) {
     return EEXIST;
 }
 
-// Gives the new file the mode, owner and group of the file it replaces.
-void TakeOverIdentity(int fd, const struct stat& old) {
+// Gives the new file the mode, and the owner and group where the system
+// allows, of the file it replaces; the system's error when the mode cannot be
+// given, 0 otherwise.
+int TakeOverIdentity(int fd, const struct stat& old) {
     // Owner first: changing it clears the set-user-ID and set-group-ID bits.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-    (void)::fchmod(fd, old.st_mode & 07777);
+    // Only a privileged user may give a file away; anyone may keep the group
+    // when they belong to it; otherwise the new file stays the user's own.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        errno = 0;
+    }
+    return ::fchmod(fd, old.st_mode & 07777) == 0 ? 0 : errno;
 }
 
 SaveResult ReplaceRegular(const Place& place, const std::function<void(std::ostream&)>& write,
@@ -344,7 +350,10 @@ SaveResult ReplaceRegular(const Place& place, const std::function<void(std::ostr
         }
     } cleanup{place, made};
 
-    if (place.exists) TakeOverIdentity(made.file.get(), place.info);
+    if (place.exists) {
+        if (const int error = TakeOverIdentity(made.file.get(), place.info); error != 0)
+            return Failed(error);
+    }
     if (const int error = WriteThrough(made.file.get(), write); error != 0) return Failed(error);
     if (::fsync(made.file.get()) != 0) return Failed(errno);
     if (made.name.empty()) {
@@ -359,7 +368,9 @@ SaveResult ReplaceRegular(const Place& place, const std::function<void(std::ostr
     // The rename itself reaches the disk with the folder.
     if (FileHandle folder(::openat(place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         folder) {
-        (void)::fsync(folder.get());
+        // The file itself is on disk already; a folder that cannot be synced
+        // (some file systems refuse) leaves only the name's timing open.
+        if (::fsync(folder.get()) != 0) errno = 0;
     }
     return {};
 }
