@@ -65,6 +65,13 @@ const QStringList kDefaultItems{"mnuURLCheckBrowserDefender",
                                 "mnuURLCheckWebSniffer",
                                 "mnuURLCheckLinkScanner"};
 
+// The submenu with Norton SafeWeb hidden and `added` after the defaults.
+QStringList WithoutSafeWeb(const QStringList& added) {
+    QStringList items = kDefaultItems;
+    items.removeAll("mnuURLCheckSafeWeb");
+    return items + added;
+}
+
 int Count(const std::vector<std::string>& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
@@ -122,11 +129,7 @@ void TestLookups::servicesHiddenAndAddedInTheMenu() {
     OpenContents(h, "[Services]\r\nNorton SafeWeb=\r\nVirusTotal=" + kVirusTotal +
                         "\r\nBad=ftp://bad.example/{host}\r\nurlscan.io=" + kUrlscan + "\r\n");
     RightClickEntry(h);
-    QStringList expected = kDefaultItems;
-    expected.removeAll("mnuURLCheckSafeWeb");
-    expected << "mnuLookUp_virustotal"
-             << "mnuLookUp_urlscan.io";
-    QCOMPARE(SubmenuItems(h), expected);
+    QCOMPARE(SubmenuItems(h), WithoutSafeWeb({"mnuLookUp_virustotal", "mnuLookUp_urlscan.io"}));
     const MenuSnapshot& m = h.toolkit.popups.at(0);
     QCOMPARE(m.at("mnuLookUp_virustotal").text, QStringLiteral("VirusTotal"));
     QVERIFY(m.at("mnuLookUp_virustotal").enabled);
@@ -287,11 +290,7 @@ void TestLookups::dialogRoundTripKeepsTheRestOfTheFile() {
                                    "\r\nTypo=htp://t.example/{host}\r\n" + tail);
     QVERIFY(Count(h.logLines(), "Look-up services saved in the settings file") == 1);
     RightClickEntry(h);
-    QStringList expected = kDefaultItems;
-    expected.removeAll("mnuURLCheckSafeWeb");
-    expected << "mnuLookUp_urlscan.io"
-             << "mnuLookUp_virustotal";
-    QCOMPARE(SubmenuItems(h), expected);
+    QCOMPARE(SubmenuItems(h), WithoutSafeWeb({"mnuLookUp_urlscan.io", "mnuLookUp_virustotal"}));
 
     // Restoring the defaults leaves the section's comment and header.
     dialog = OpenDialog(h);

@@ -119,6 +119,38 @@ Entry ParseLine(std::string_view text, const Line& line) {
     return {Entry::Kind::Key, TrimBlanks(whole.substr(0, equals)), valueBegin, line.end};
 }
 
+// Calls `visit(line, entry)` for each line of the file after its byte-order
+// mark, in order, while it returns true.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit&& visit) {
+    for (std::size_t pos = ContentStart(text); pos < text.size();) {
+        const Line line = LineAt(text, pos);
+        pos = line.next;
+        if (!visit(line, ParseLine(text, line))) return;
+    }
+}
+
+bool IsBlankLine(std::string_view text, const Line& line) {
+    return TrimBlanks(text.substr(line.begin, line.end - line.begin)).empty();
+}
+
+// Which section the lines of a walk stand in, for one section name: every
+// section of that name counts, the first of them is told apart.
+struct SectionTracker {
+    std::string_view name;
+    bool inSection = false;       // inside some section of that name
+    bool inFirstSection = false;  // inside the first of them
+    bool found = false;
+
+    // Takes a header; true when it opens the first section of the name.
+    bool enter(std::string_view header) {
+        inSection = SameName(header, name);
+        inFirstSection = inSection && !found;
+        found = found || inSection;
+        return inFirstSection;
+    }
+};
+
 // What a read or a write needs to know about one section and key of a file.
 struct Place {
     bool sectionFound = false;
@@ -134,32 +166,22 @@ struct Place {
 // section of that name in file order.
 Place Locate(std::string_view text, std::string_view section, std::string_view key) {
     Place place;
-    bool inSection = false;       // inside some section of that name
-    bool inFirstSection = false;  // inside the first of them
-    for (std::size_t pos = ContentStart(text); pos < text.size();) {
-        const Line line = LineAt(text, pos);
-        pos = line.next;
-        const Entry entry = ParseLine(text, line);
+    SectionTracker tracker{section};
+    ForEachLine(text, [&](const Line& line, const Entry& entry) {
         if (entry.kind == Entry::Kind::Section) {
-            inSection = SameName(entry.name, section);
-            inFirstSection = inSection && !place.sectionFound;
-            if (inFirstSection) {
-                place.sectionFound = true;
-                place.sectionEnd = line.next;
-            }
-            continue;
-        }
-        if (!inSection) continue;
-        if (entry.kind == Entry::Kind::Key && SameName(entry.name, key)) {
+            if (tracker.enter(entry.name)) place.sectionEnd = line.next;
+        } else if (tracker.inSection && entry.kind == Entry::Kind::Key &&
+                   SameName(entry.name, key)) {
             place.keyFound = true;
             place.valueBegin = entry.valueBegin;
             place.valueEnd = entry.valueEnd;
-            return place;
-        }
-        if (inFirstSection && !TrimBlanks(text.substr(line.begin, line.end - line.begin)).empty()) {
+            return false;
+        } else if (tracker.inFirstSection && !IsBlankLine(text, line)) {
             place.sectionEnd = line.next;
         }
-    }
+        return true;
+    });
+    place.sectionFound = tracker.found;
     return place;
 }
 
@@ -269,21 +291,18 @@ std::vector<KeyValue> ReadSection(const std::string& filePath, std::string_view 
     std::string bytes;
     if (ReadWholeFile(filePath, bytes) != FileState::Read) return {};
     const std::string_view text(bytes);
-    section = TrimBlanks(section);
     std::vector<KeyValue> keys;
     std::unordered_set<std::string> seen;
-    bool inSection = false;
-    for (std::size_t pos = ContentStart(text); pos < text.size();) {
-        const Line line = LineAt(text, pos);
-        pos = line.next;
-        const Entry entry = ParseLine(text, line);
+    SectionTracker tracker{TrimBlanks(section)};
+    ForEachLine(text, [&](const Line&, const Entry& entry) {
         if (entry.kind == Entry::Kind::Section) {
-            inSection = SameName(entry.name, section);
-        } else if (inSection && entry.kind == Entry::Kind::Key && !entry.name.empty() &&
+            tracker.enter(entry.name);
+        } else if (tracker.inSection && entry.kind == Entry::Kind::Key && !entry.name.empty() &&
                    seen.insert(LowerName(entry.name)).second) {
             keys.push_back({std::string(entry.name), std::string(ValueOf(text, entry))});
         }
-    }
+        return true;
+    });
     return keys;
 }
 
@@ -318,37 +337,25 @@ SaveResult WriteSection(const std::string& filePath, std::string_view section,
     std::vector<Line> removed;
     std::vector<OldLine> firstLines;
     std::unordered_set<std::string> seen;
-    bool inSection = false;
-    bool inFirstSection = false;
-    bool sectionFound = false;
+    SectionTracker tracker{section};
     std::size_t insertAt = text.size();
     bool haveKeyLine = false;
-    for (std::size_t pos = ContentStart(text); pos < text.size();) {
-        const Line line = LineAt(text, pos);
-        pos = line.next;
-        const Entry entry = ParseLine(text, line);
+    ForEachLine(text, [&](const Line& line, const Entry& entry) {
         if (entry.kind == Entry::Kind::Section) {
-            inSection = SameName(entry.name, section);
-            inFirstSection = inSection && !sectionFound;
-            if (inFirstSection) {
-                sectionFound = true;
-                insertAt = line.next;
-            }
-            continue;
-        }
-        if (!inSection) continue;
-        if (entry.kind == Entry::Kind::Key) {
+            if (tracker.enter(entry.name)) insertAt = line.next;
+        } else if (tracker.inSection && entry.kind == Entry::Kind::Key) {
             removed.push_back(line);
             if (seen.insert(LowerName(entry.name)).second) firstLines.push_back({line, entry});
-            if (inFirstSection && !haveKeyLine) {
+            if (tracker.inFirstSection && !haveKeyLine) {
                 haveKeyLine = true;
                 insertAt = line.begin;
             }
-        } else if (inFirstSection && !haveKeyLine &&
-                   !TrimBlanks(text.substr(line.begin, line.end - line.begin)).empty()) {
+        } else if (tracker.inFirstSection && !haveKeyLine && !IsBlankLine(text, line)) {
             insertAt = line.next;
         }
-    }
+        return true;
+    });
+    const bool sectionFound = tracker.found;
 
     // A missing section with nothing to put in it stays missing.
     if (!sectionFound && entries.empty()) return {};
@@ -394,9 +401,9 @@ SaveResult WriteSection(const std::string& filePath, std::string_view section,
     // A file whose last line had no line end keeps it so when that line,
     // kept, still ends the file.
     if (!text.empty() && text.back() != '\n') {
-        const Line last = LineAt(text, text.rfind('\n') == std::string_view::npos
-                                           ? ContentStart(text)
-                                           : text.rfind('\n') + 1);
+        const Line last =
+            LineAt(text, text.rfind('\n') == std::string_view::npos ? ContentStart(text)
+                                                                    : text.rfind('\n') + 1);
         const std::string_view lastLine = text.substr(last.begin);
         if (out.size() >= lastLine.size() + kLineEnd.size() && out.ends_with(kLineEnd) &&
             std::string_view(out).substr(0, out.size() - kLineEnd.size()).ends_with(lastLine)) {
