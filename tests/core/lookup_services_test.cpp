@@ -75,6 +75,7 @@ TEST(TemplateService, OnlyWebAddressesThatNameTheirOwnHostAreTemplates) {
         "https://transparencyreport.google.com/safe-browsing/search?url={url}",
         "http://x.example",
         "https://x.example:8443/{host}",
+        "https://[2001:db8::1]/a%20b/{host}?q=!$'()*+,;=:@~&r=#frag",
     };
     for (const char* t : usable) EXPECT_EQ(TemplateProblem(t), "") << t;
     const char* refused[] = {
@@ -94,6 +95,17 @@ TEST(TemplateService, OnlyWebAddressesThatNameTheirOwnHostAreTemplates) {
         "https://x.example/{host",
         "https://x.example/host}",
         "https://x.example/{}",
+        // What a browser would refuse or guess at.
+        "https://x.example/a|b/{host}",
+        "https://x.example/\"{host}\"",
+        "https://x.example/<{host}>",
+        "https://x.example/a\\b/{host}",
+        "https://x.example/^`/{host}",
+        "https://x.example/100%/{host}",
+        "https://x.example/%4/{host}",
+        "https://x.example/m\xC3\xBCnchen/{host}",
+        "https://x.example/[{host}]",
+        "https://x.example/#a#{host}",
     };
     for (const char* t : refused) EXPECT_NE(TemplateProblem(t), "") << t;
 }

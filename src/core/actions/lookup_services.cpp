@@ -148,28 +148,49 @@ std::string DefaultTemplate(UrlCommand service) {
            std::string(address.suffix);
 }
 
+namespace {
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+}  // namespace
+
 std::string TemplateProblem(std::string_view t) {
     if (t.empty()) return "no address is given";
     const bool https = StartsWithNoCase(t, "https://");
     if (!https && !StartsWithNoCase(t, "http://")) {
         return "the address must begin with http:// or https://";
     }
-    for (const char c : t) {
+    const std::size_t hostBegin = https ? 8 : 7;
+    const std::size_t hostEnd = std::min(t.find_first_of("/?#", hostBegin), t.size());
+    const std::string_view host = t.substr(hostBegin, hostEnd - hostBegin);
+    if (host.empty()) return "the address names no host";
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i];
         const auto b = static_cast<unsigned char>(c);
         if (b <= 0x20 || b == 0x7F) return "the address holds a blank or a control character";
-    }
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i] == '}' || (t[i] == '{' && PlaceholderAt(t, i).empty())) {
+        // What the browser would refuse or guess at: the address must stand
+        // as it will be opened.
+        const bool bracketOutsideHost = (c == '[' || c == ']') && (i < hostBegin || i >= hostEnd);
+        const bool strayPercent =
+            c == '%' && (i + 2 >= t.size() || !IsHexDigit(t[i + 1]) || !IsHexDigit(t[i + 2]));
+        if (b >= 0x80 || bracketOutsideHost || strayPercent ||
+            std::string_view("\"<>\\^`|").find(c) != std::string_view::npos) {
+            return "the address holds a character that must be written percent-encoded (%XX)";
+        }
+        if (c == '}' || (c == '{' && PlaceholderAt(t, i).empty())) {
             return "only {host} and {url} may stand in braces";
         }
-        if (t[i] == '{') i += PlaceholderAt(t, i).size() - 1;
+        if (c == '{') {
+            if (i < hostEnd) {
+                return "the service's host must be written out, not taken from the entry";
+            }
+            i += PlaceholderAt(t, i).size() - 1;
+        }
     }
-    const std::size_t hostBegin = https ? 8 : 7;
-    const std::string_view host =
-        t.substr(hostBegin, t.find_first_of("/?#", hostBegin) - hostBegin);
-    if (host.empty()) return "the address names no host";
-    if (host.find('{') != std::string_view::npos) {
-        return "the service's host must be written out, not taken from the entry";
+    if (std::count(t.begin(), t.end(), '#') > 1) {
+        return "the address holds a character that must be written percent-encoded (%XX)";
     }
     return {};
 }
