@@ -264,6 +264,11 @@ void MainWindow::buildMenus() {
         [this](const LookupService& service) { mnuLookUp_Click(service); });
 }
 
+const LookupServices& MainWindow::lookupServices() {
+    refreshLookups();
+    return *lookups_;
+}
+
 void MainWindow::refreshLookups() {
     LookupServices read = ReadLookupServices(services_.settings);
     if (lookups_ == read) return;
@@ -683,8 +688,7 @@ void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
         });
         return;
     }
-    refreshLookups();
-    for (const LookupService& service : lookups_->services) {
+    for (const LookupService& service : lookupServices().services) {
         if (service.builtIn == command) {
             mnuLookUp_Click(service);
             return;
@@ -700,14 +704,19 @@ void MainWindow::lookUpSelected(
     const std::function<AddressResult(std::string_view entry)>& addressFor) {
     const int row = SelectedSourceRow(*lvwContents_);
     if (row < 0) return;
+    lookUpEntry(contentsModel_->rows().row(static_cast<std::size_t>(row)), addressFor);
+}
+
+void MainWindow::lookUpEntry(
+    std::string_view entry,
+    const std::function<AddressResult(std::string_view entry)>& addressFor) {
     // Read now, so that a switch set by hand a moment ago counts.
     const LookupSwitches switches = ReadLookupSwitches(services_.settings);
     if (switches.offline) {
         openAddress(SwitchedOff());
         return;
     }
-    const AddressResult result =
-        addressFor(contentsModel_->rows().row(static_cast<std::size_t>(row)));
+    const AddressResult result = addressFor(entry);
     if (result.kind == AddressResult::Kind::Open && switches.confirm &&
         message(LookUpQuestion(result.address), MsgIcon::Question, MsgButtons::YesNo) !=
             MsgAnswer::Yes) {

@@ -95,6 +95,15 @@ class MainWindow final : public QMainWindow {
     void mnuUrlCommand_Click(UrlCommand command);
     void mnuLookUp_Click(const LookupService& service);
     void mnuServices_Click();
+
+    // The one way an entry of any list goes to a look-up or the viewer:
+    // refused with the reason while look-ups are switched off, asked about
+    // with the exact address while Confirm is on, then opened (or refused as
+    // `addressFor` says). For a list whose menu offers the look-ups too.
+    void lookUpEntry(std::string_view entry,
+                     const std::function<AddressResult(std::string_view entry)>& addressFor);
+    // The look-up services as the settings give them now (read anew).
+    const LookupServices& lookupServices();
     void mnuOffline_Click();
     void mnuConfirm_Click();
     void mnuContent_Click();
@@ -129,8 +138,7 @@ class MainWindow final : public QMainWindow {
     // Reads the look-up services anew; when they changed, the menu follows
     // and each key they ignore is logged once.
     void refreshLookups();
-    // A look-up on the selected contents row: refused while look-ups are
-    // switched off, asked about first while Confirm is on.
+    // lookUpEntry on the selected contents row, if any.
     void lookUpSelected(const std::function<AddressResult(std::string_view entry)>& addressFor);
     void toggleSwitch(std::string_view key, std::string_view onLine, std::string_view offLine);
 

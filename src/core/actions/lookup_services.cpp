@@ -33,19 +33,6 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-}  // namespace
-
-std::string CaptionAsShown(std::string_view caption) {
-    std::string out;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&' && ++i == caption.size()) break;
-        out += caption[i];
-    }
-    return out;
-}
-
-namespace {
-
 std::string DoubledAmpersands(std::string_view caption) {
     std::string out;
     for (const char c : caption) {
@@ -92,6 +79,10 @@ void NameUserServices(std::vector<LookupService>& services) {
     }
 }
 
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
 AddressResult InvalidUrl() {
     return {AddressResult::Kind::InvalidUrl, {}, std::string(texts::kInvalidUrl)};
 }
@@ -123,6 +114,15 @@ AddressResult TemplateAddress(std::string_view addressTemplate, std::string_view
 
 }  // namespace
 
+std::string CaptionAsShown(std::string_view caption) {
+    std::string out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && ++i == caption.size()) break;
+        out += caption[i];
+    }
+    return out;
+}
+
 LookupServices DefaultLookupServices() {
     LookupServices list;
     for (const UrlCommand command : kDefaultServices) {
@@ -147,14 +147,6 @@ std::string DefaultTemplate(UrlCommand service) {
            std::string(service == UrlCommand::WebSniffer ? kUrlPlaceholder : kHostPlaceholder) +
            std::string(address.suffix);
 }
-
-namespace {
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-}  // namespace
 
 std::string TemplateProblem(std::string_view t) {
     if (t.empty()) return "no address is given";
