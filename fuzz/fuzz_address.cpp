@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/actions/addresses.h"
+#include "core/actions/lookup_services.h"
 #include "core/actions/url_rules.h"
 #include "core/extract/contents_rows.h"
 
@@ -85,6 +86,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!SafeInAddress(static_cast<unsigned char>(c)))
                 Fail(command, "unencoded byte appended");
         }
+    }
+    // A service of the user's: both placeholders filled, each encoded.
+    tessaly::LookupService mine;
+    mine.cliName = "mine";
+    mine.addressTemplate = "https://t.example/a?h={host}&u={url}";
+    const AddressResult result = tessaly::LookUpAddress(mine, entry);
+    if (result.kind == AddressResult::Kind::Open) {
+        constexpr std::string_view kFixed = "https://t.example/a?h=";
+        if (!result.address.starts_with(kFixed)) Fail(UrlCommand::Launch, "template not kept");
+        for (const char c : std::string_view(result.address).substr(kFixed.size())) {
+            if (!SafeInAddress(static_cast<unsigned char>(c))) {
+                Fail(UrlCommand::Launch, "unencoded byte in a template");
+            }
+        }
+    } else if (!result.address.empty()) {
+        Fail(UrlCommand::Launch, "a template's refusal comes with an address");
     }
     return 0;
 }

@@ -1,4 +1,5 @@
-// The INI writer over any file: one WriteValue, then a read back.
+// The INI writer over any file: one WriteValue, then a read back; then one
+// WriteSection of two keys over the same file, read back.
 //
 // What the writer promises, checked here line by line (a line is the bytes up
 // to and including its LF; the last line may lack one):
@@ -12,6 +13,14 @@
 //    file) and has the new value after the blanks that followed the '=', or (b) new lines are put
 //    in at one place: an optional "[section]" line and a "key=value" line, each ending in CR LF,
 //    where a last line without an LF may first get a CR LF.
+//
+// What the section writer promises, checked here:
+//  - a refused or failed write leaves the file byte for byte as it was;
+//  - a successful write reads back: ReadSection gives the keys in order, each
+//    value as a read returns it (but never cut), and writing the same keys
+//    again changes no byte;
+//  - every line that holds no '=' (headers, comments, other text) is kept,
+//    in order, whatever its line end becomes.
 //
 // Input: section, key and value (each up to a 0xFF byte), then the file.
 
@@ -163,6 +172,57 @@ void CheckOnlyTheKeyChanged(std::string_view before, std::string_view after,
     if (next + 1 != added.size() || added[next] != keyLine) Fail("unexpected lines were added");
 }
 
+std::string_view WithoutLineEnd(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    return line;
+}
+
+void CheckSectionWrite(const std::string& path, std::string_view before, std::string_view section,
+                       std::string_view key, std::string_view value) {
+    WriteFile(path, before);
+    const std::vector<ini::KeyValue> entries{{std::string(key), std::string(value)},
+                                             {std::string(key) + "2", std::string(value)}};
+    const bool written = ini::WriteSection(path, section, entries).ok;
+    const std::string after = ReadFile(path);
+    if (!written) {
+        if (after != before) Fail("a refused section write changed the file");
+        return;
+    }
+    const std::vector<ini::KeyValue> read = ini::ReadSection(path, section);
+    std::string asRead = AsRead(value);
+    if (Trim(value).size() > ini::kMaxValueLength) {
+        asRead = std::string(Trim(value));
+        if (asRead.size() >= 2 && (asRead.front() == '"' || asRead.front() == '\'') &&
+            asRead.back() == asRead.front()) {
+            asRead = asRead.substr(1, asRead.size() - 2);
+        }
+    }
+    if (read.size() != 2 || Trim(read[0].key) != Trim(key) || read[0].value != asRead ||
+        read[1].value != asRead) {
+        Fail("the written section does not read back");
+    }
+    if (!ini::WriteSection(path, section, entries).ok || ReadFile(path) != after) {
+        Fail("writing the same section again changed the file");
+    }
+    // A byte-order mark stays in front; the lines are compared after it.
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    std::string_view oldText = before;
+    std::string_view newText = after;
+    if (oldText.starts_with(kBom)) {
+        if (!newText.starts_with(kBom)) Fail("the byte-order mark was lost");
+        oldText.remove_prefix(kBom.size());
+        newText.remove_prefix(kBom.size());
+    }
+    const auto newLines = Lines(newText);
+    std::size_t at = 0;
+    for (const std::string_view line : Lines(oldText)) {
+        if (line.find('=') != std::string_view::npos) continue;
+        while (at < newLines.size() && WithoutLineEnd(newLines[at]) != WithoutLineEnd(line)) ++at;
+        if (at == newLines.size()) Fail("a line without '=' was lost or moved");
+        ++at;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -178,11 +238,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string after = ReadFile(path);
     if (!written) {
         if (after != before) Fail("a refused write changed the file");
+        CheckSectionWrite(path, before, section, key, value);
         return 0;
     }
     if (ini::ReadValue(path, section, key, "\x01no value") != AsRead(value)) {
         Fail("the written value does not read back");
     }
     CheckOnlyTheKeyChanged(before, after, Trim(section), Trim(key), value);
+    CheckSectionWrite(path, before, section, key, value);
     return 0;
 }

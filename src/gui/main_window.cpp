@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <algorithm>
 #include <new>
 #include <variant>
 
@@ -28,6 +29,7 @@
 #include "gui/app_icon.h"
 #include "gui/context_menu.h"
 #include "gui/models.h"
+#include "gui/services_dialog.h"
 #include "gui/window_placement.h"
 #include "platform/dos_path.h"
 #include "platform/files.h"
@@ -217,6 +219,27 @@ void MainWindow::buildMenus() {
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
+    auto* tools = menuBar()->addMenu(UiText(texts::kToolsMenu));
+    tools->setObjectName("mnuTools");
+    auto* servicesItem = tools->addAction(UiText(texts::kServicesItem));
+    servicesItem->setObjectName("mnuServices");
+    connect(servicesItem, &QAction::triggered, this, &MainWindow::mnuServices_Click);
+    tools->addSeparator();
+    mnuOffline_ = tools->addAction(UiText(texts::kOfflineItem));
+    mnuOffline_->setObjectName("mnuOffline");
+    mnuOffline_->setCheckable(true);
+    connect(mnuOffline_, &QAction::triggered, this, &MainWindow::mnuOffline_Click);
+    mnuConfirm_ = tools->addAction(UiText(texts::kConfirmItem));
+    mnuConfirm_->setObjectName("mnuConfirm");
+    mnuConfirm_->setCheckable(true);
+    connect(mnuConfirm_, &QAction::triggered, this, &MainWindow::mnuConfirm_Click);
+    // The checks show what the settings file says now, edited by hand or not.
+    connect(tools, &QMenu::aboutToShow, this, [this] {
+        const LookupSwitches switches = ReadLookupSwitches(services_.settings);
+        mnuOffline_->setChecked(switches.offline);
+        mnuConfirm_->setChecked(switches.confirm);
+    });
+
     auto* help = menuBar()->addMenu(QStringLiteral("&Help"));
     auto* contents = help->addAction(QStringLiteral("Contents"));
     contents->setObjectName("mnuContent");
@@ -236,8 +259,27 @@ void MainWindow::buildMenus() {
     connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
 
     // The lists' shared context menu, never shown in the menu bar.
-    mnuMain_ =
-        std::make_unique<ContextMenu>(*this, [this](const MenuRow& row) { runMenuCommand(row); });
+    mnuMain_ = std::make_unique<ContextMenu>(
+        *this, [this](const MenuRow& row) { runMenuCommand(row); },
+        [this](const LookupService& service) { mnuLookUp_Click(service); });
+}
+
+const LookupServices& MainWindow::lookupServices() {
+    refreshLookups();
+    return *lookups_;
+}
+
+void MainWindow::refreshLookups() {
+    LookupServices read = ReadLookupServices(services_.settings);
+    if (lookups_ == read) return;
+    for (const IgnoredService& ignored : read.ignored) {
+        const bool loggedBefore =
+            lookups_ && std::find(lookups_->ignored.begin(), lookups_->ignored.end(), ignored) !=
+                            lookups_->ignored.end();
+        if (!loggedBefore) services_.log.write(IgnoredServiceLine(ignored));
+    }
+    if (!lookups_ || lookups_->services != read.services) mnuMain_->setServices(read.services);
+    lookups_ = std::move(read);
 }
 
 void MainWindow::runMenuCommand(const MenuRow& row) {
@@ -385,6 +427,7 @@ void MainWindow::Form_Load() {
     services_.log.write("Position Left: " + FormatSingle(placed.left));
     services_.log.write("Height: " + FormatSingle(placed.height));
     services_.log.write("Width: " + FormatSingle(placed.width));
+    refreshLookups();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -478,7 +521,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         const QModelIndex index = view->indexAt(me->position().toPoint());
         if (index.isValid()) view->setCurrentIndex(index);
         if (OpensPopup(rightOnly, static_cast<std::size_t>(view->model()->rowCount()))) {
-            mnuMain_->prepareFor(files ? ListKind::Files : ListKind::Contents);
+            refreshLookups();
+            const bool offline = ReadLookupSwitches(services_.settings).offline;
+            mnuMain_->prepareFor(files ? ListKind::Files : ListKind::Contents,
+                                 offline ? texts::kLookupsOff : std::string_view());
             popupAt(me->globalPosition().toPoint());
         }
         return true;
@@ -616,6 +662,10 @@ void MainWindow::mnuOpen_Click() {
     if (currentView() == 1) return;
     const int row = SelectedSourceRow(*lvwContents_);
     if (row < 0) return;
+    if (ReadLookupSwitches(services_.settings).offline) {
+        openAddress(SwitchedOff());
+        return;
+    }
     const AddressResult result = AddressFor(
         UrlCommand::Launch, contentsModel_->rows().row(static_cast<std::size_t>(row)), {});
     if (result.kind == AddressResult::Kind::Open &&
@@ -627,13 +677,96 @@ void MainWindow::mnuOpen_Click() {
 }
 
 void MainWindow::mnuUrlCommand_Click(UrlCommand command) {
+    if (command == UrlCommand::Launch) {
+        mnuOpen_Click();
+        return;
+    }
+    if (command == UrlCommand::Wendel) {
+        lookUpSelected([this](std::string_view entry) {
+            return AddressFor(UrlCommand::Wendel, entry,
+                              services_.settings.viewerPrefix(DefaultWendelPrefix()));
+        });
+        return;
+    }
+    for (const LookupService& service : lookupServices().services) {
+        if (service.builtIn == command) {
+            mnuLookUp_Click(service);
+            return;
+        }
+    }
+}
+
+void MainWindow::mnuLookUp_Click(const LookupService& service) {
+    lookUpSelected([&](std::string_view entry) { return LookUpAddress(service, entry); });
+}
+
+void MainWindow::lookUpSelected(
+    const std::function<AddressResult(std::string_view entry)>& addressFor) {
     const int row = SelectedSourceRow(*lvwContents_);
     if (row < 0) return;
-    const std::string entry(contentsModel_->rows().row(static_cast<std::size_t>(row)));
-    const std::string prefix = command == UrlCommand::Wendel
-                                   ? services_.settings.viewerPrefix(DefaultWendelPrefix())
-                                   : std::string();
-    openAddress(AddressFor(command, entry, prefix));
+    lookUpEntry(contentsModel_->rows().row(static_cast<std::size_t>(row)), addressFor);
+}
+
+void MainWindow::lookUpEntry(
+    std::string_view entry,
+    const std::function<AddressResult(std::string_view entry)>& addressFor) {
+    // Read now, so that a switch set by hand a moment ago counts.
+    const LookupSwitches switches = ReadLookupSwitches(services_.settings);
+    if (switches.offline) {
+        openAddress(SwitchedOff());
+        return;
+    }
+    const AddressResult result = addressFor(entry);
+    if (result.kind == AddressResult::Kind::Open && switches.confirm &&
+        message(LookUpQuestion(result.address), MsgIcon::Question, MsgButtons::YesNo) !=
+            MsgAnswer::Yes) {
+        return;
+    }
+    openAddress(result);
+}
+
+void MainWindow::mnuServices_Click() {
+    if (servicesDialog_) {
+        servicesDialog_->raise();
+        servicesDialog_->activateWindow();
+        return;
+    }
+    auto* dialog = new ServicesDialog(services_.settings, services_.toolkit, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this] {
+        services_.log.write("Look-up services saved in the settings file");
+        refreshLookups();
+    });
+    servicesDialog_ = dialog;
+    dialog->open();
+}
+
+void MainWindow::mnuOffline_Click() {
+    toggleSwitch(kOfflineKey, "Look-ups and launches switched off",
+                 "Look-ups and launches switched on");
+}
+
+void MainWindow::mnuConfirm_Click() {
+    toggleSwitch(kConfirmKey, "Look-ups now ask before opening",
+                 "Look-ups no longer ask before opening");
+}
+
+// Flips a [Lookups] switch from what the file says now; a switch that
+// cannot be written is said, and the menu shows what still holds.
+void MainWindow::toggleSwitch(std::string_view key, std::string_view onLine,
+                              std::string_view offLine) {
+    const LookupSwitches now = ReadLookupSwitches(services_.settings);
+    const bool on = !(key == kOfflineKey ? now.offline : now.confirm);
+    if (!services_.settings.write(kLookupsSection, key, on ? "1" : "0")) {
+        message("Could not write " + std::string(key) + "=" + (on ? "1" : "0") + " to " +
+                    services_.settings.settingsFilePath() + "\r\n\r\nThe setting stays as it was.",
+                MsgIcon::Exclamation);
+    } else {
+        services_.log.write(Str(on ? onLine : offLine));
+    }
+    const LookupSwitches after = ReadLookupSwitches(services_.settings);
+    mnuOffline_->setChecked(after.offline);
+    mnuConfirm_->setChecked(after.confirm);
 }
 
 void MainWindow::openAddress(const AddressResult& result) {

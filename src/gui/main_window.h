@@ -3,9 +3,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "core/actions/lookup_services.h"
 #include "core/app/session.h"
 #include "core/ui/layout.h"
 #include "gui/background_work.h"
@@ -24,8 +28,6 @@ class FilesModel;
 class SettingsStore;
 class WindowPlacement;
 struct MenuRow;
-enum class UrlCommand;
-struct AddressResult;
 
 // Shows a popup menu at a screen position and runs the chosen command.
 // Tests give the window a fake that records the menu's state instead.
@@ -88,7 +90,22 @@ class MainWindow final : public QMainWindow {
     void mnuCopy_Click();
     void mnuOpen_Click();
     void mnuProperties_Click();
+    // Wendel, or a default look-up service as the settings now give it
+    // (nothing when they hide it).
     void mnuUrlCommand_Click(UrlCommand command);
+    void mnuLookUp_Click(const LookupService& service);
+    void mnuServices_Click();
+
+    // The one way an entry of any list goes to a look-up or the viewer:
+    // refused with the reason while look-ups are switched off, asked about
+    // with the exact address while Confirm is on, then opened (or refused as
+    // `addressFor` says). For a list whose menu offers the look-ups too.
+    void lookUpEntry(std::string_view entry,
+                     const std::function<AddressResult(std::string_view entry)>& addressFor);
+    // The look-up services as the settings give them now (read anew).
+    const LookupServices& lookupServices();
+    void mnuOffline_Click();
+    void mnuConfirm_Click();
     void mnuContent_Click();
     void mnuHomepage_Click();
     void mnuSupport_Click();
@@ -118,6 +135,12 @@ class MainWindow final : public QMainWindow {
     void finishSearch(const std::string& seconds, bool listFull);
     void finishExtraction(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
     void openAddress(const AddressResult& result);
+    // Reads the look-up services anew; when they changed, the menu follows
+    // and each key they ignore is logged once.
+    void refreshLookups();
+    // lookUpEntry on the selected contents row, if any.
+    void lookUpSelected(const std::function<AddressResult(std::string_view entry)>& addressFor);
+    void toggleSwitch(std::string_view key, std::string_view onLine, std::string_view offLine);
 
     // Hands an event to the session, shows its controls, then carries out
     // its effects in order.
@@ -152,6 +175,10 @@ class MainWindow final : public QMainWindow {
     FilesModel* filesModel_ = nullptr;
     ContentsModel* contentsModel_ = nullptr;
     std::unique_ptr<ContextMenu> mnuMain_;
+    QAction* mnuOffline_ = nullptr;
+    QAction* mnuConfirm_ = nullptr;
+    std::optional<LookupServices> lookups_;  // as last read
+    QPointer<QWidget> servicesDialog_;
     std::unique_ptr<WindowPlacement> placement_;
     ControlRects rects_;
     QPointer<QWidget> about_;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/child_process.h"
 #include "support/temp_dir.h"
@@ -292,6 +293,10 @@ TEST(IniFile, NeitherWaitsOnNorReplacesWhatIsNotARegularFile) {
             [&] {
                 if (ini::ReadValue(path, "Search", "Path", kDefault) != kDefault) return 1;
                 if (ini::WriteValue(path, "Search", "Path", "/srv")) return 2;
+                if (!ini::ReadSection(path, "Search").empty()) return 3;
+                const ini::KeyValue entry{"k", "v"};
+                const SaveResult written = ini::WriteSection(path, "Search", {&entry, 1});
+                if (written.ok || written.reason != "it is not a regular file") return 4;
                 return 0;
             },
             false, /*guardSeconds=*/20);
@@ -302,6 +307,130 @@ TEST(IniFile, NeitherWaitsOnNorReplacesWhatIsNotARegularFile) {
         EXPECT_EQ(st.st_mode & S_IFMT, c.type);
     }
     EXPECT_EQ(fs::status(dir.file("fifo.ini")).type(), fs::file_type::fifo);
+}
+
+struct SectionReadCase {
+    const char* name;
+    std::optional<std::string> file;
+    std::vector<ini::KeyValue> expected;
+};
+
+class IniSectionReadTest : public ::testing::TestWithParam<SectionReadCase> {};
+
+TEST_P(IniSectionReadTest, ReadsTheKeysInFileOrder) {
+    const SectionReadCase& c = GetParam();
+    TempDir dir;
+    if (c.file) dir.write("s.ini", *c.file);
+    EXPECT_EQ(ini::ReadSection(dir.file("s.ini"), "S"), c.expected);
+}
+
+const std::string kLongValue = "https://x.example/" + std::string(300, 'q') + "={host}";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniSectionReadTest,
+    ::testing::Values(
+        SectionReadCase{"NoFile", std::nullopt, {}},
+        SectionReadCase{"NoSection", "[T]\r\na=1\r\n", {}},
+        SectionReadCase{"EmptySection", "[S]\r\n; only a comment\r\n[T]\r\na=1\r\n", {}},
+        SectionReadCase{"ValuesAsReadValueGivesThem",
+                        "[S]\r\nb=2\r\n;c=3\r\n  Key One = \"x = y\" \r\nempty=\r\nno equals\r\n"
+                        "=nameless\r\n[T]\r\nt=1\r\n",
+                        {{"b", "2"}, {"Key One", "x = y"}, {"empty", ""}}},
+        SectionReadCase{"FirstOccurrenceOfAKeyInAnyCase",
+                        "[S]\na=1\n[T]\nz=0\n[s]\nA=2\nb=3\nB=4\n",
+                        {{"a", "1"}, {"b", "3"}}},
+        SectionReadCase{"LongValuesAreNotCut",
+                        "\xEF\xBB\xBF[S]\nlong=" + kLongValue + "\n",
+                        {{"long", kLongValue}}},
+        SectionReadCase{"BytesKeptNulEndsAValue",
+                        "[S]\r\nk\xC3\xBC=\xFF\x01\0tail\r\n"s,
+                        {{"k\xC3\xBC", "\xFF\x01"}}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// Whole files: what stands before, the keys written, what must stand after.
+struct SectionWriteCase {
+    const char* name;
+    std::optional<std::string> before;
+    std::vector<ini::KeyValue> entries;
+    std::string after;
+};
+
+class IniSectionWriteTest : public ::testing::TestWithParam<SectionWriteCase> {};
+
+TEST_P(IniSectionWriteTest, ReplacesTheKeysAndKeepsEverythingElse) {
+    const SectionWriteCase& c = GetParam();
+    TempDir dir;
+    if (c.before) dir.write("s.ini", *c.before);
+    ASSERT_TRUE(ini::WriteSection(dir.file("s.ini"), "S", c.entries).ok);
+    EXPECT_EQ(dir.read("s.ini"), c.after);
+    EXPECT_EQ(ini::ReadSection(dir.file("s.ini"), "S"), c.entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniSectionWriteTest,
+    ::testing::Values(
+        SectionWriteCase{
+            "CreatesFile", std::nullopt, {{"a", "1"}, {"b", ""}}, "[S]\r\na=1\r\nb=\r\n"},
+        SectionWriteCase{"AppendsSectionAfterUnendedLine",
+                         "[T]\nx=1",
+                         {{"a", "1"}},
+                         "[T]\nx=1\r\n[S]\r\na=1\r\n"},
+        SectionWriteCase{"NothingToWriteLeavesTheFile", "[T]\r\nx=1", {}, "[T]\r\nx=1"},
+        SectionWriteCase{"KeepsCommentsAndOtherSections",
+                         "; top\r\n[A]\r\nx=1\r\n[S]\r\n; services\r\nold=1\r\n keep = \"v\" "
+                         "\r\n\r\n[B]\r\ny=2\r\n",
+                         {{"keep", "v"}, {"new", "http://n/?q={host}"}},
+                         "; top\r\n[A]\r\nx=1\r\n[S]\r\n; services\r\n keep = \"v\" "
+                         "\r\nnew=http://n/?q={host}\r\n"
+                         "\r\n[B]\r\ny=2\r\n"},
+        SectionWriteCase{
+            "Reorders", "[S]\na=1\nb=2\n", {{"b", "2"}, {"a", "1"}}, "[S]\nb=2\na=1\n"},
+        SectionWriteCase{"SameKeysChangeNoByte",
+                         "\xEF\xBB\xBF[S]\r\n  A = '1'\r\nb=2",
+                         {{"A", "1"}, {"b", "2"}},
+                         "\xEF\xBB\xBF[S]\r\n  A = '1'\r\nb=2"},
+        SectionWriteCase{"CommentBetweenKeysStays",
+                         "[S]\na=1\n; note\nb=2\n",
+                         {{"a", "1"}, {"c", "3"}},
+                         "[S]\na=1\nc=3\r\n; note\n"},
+        SectionWriteCase{"SectionsOfTheSameNameBecomeOne",
+                         "[S]\na=1\n[T]\nt=1\n[s]\nb=2\n",
+                         {{"a", "1"}, {"b", "9"}},
+                         "[S]\na=1\nb=9\r\n[T]\nt=1\n[s]\n"},
+        SectionWriteCase{
+            "EmptiedSectionKeepsItsHeader", "[S]\r\na=1\r\n[T]\r\n", {}, "[S]\r\n[T]\r\n"},
+        SectionWriteCase{"UnderABareHeader", "[S]", {{"a", "1"}}, "[S]\r\na=1\r\n"},
+        SectionWriteCase{"BeforeTrailingBlankLines",
+                         "[S]\r\n; c\r\n\r\n[T]\r\n",
+                         {{"a", "1"}},
+                         "[S]\r\n; c\r\na=1\r\n\r\n[T]\r\n"},
+        SectionWriteCase{"OtherPlacesOfTheKeyUntouched",
+                         "a=0\n[T]\na=5\n[S]\na=1\n",
+                         {{"a", "2"}},
+                         "a=0\n[T]\na=5\n[S]\na=2\r\n"},
+        SectionWriteCase{
+            "LongValue", "[S]\r\n", {{"long", kLongValue}}, "[S]\r\nlong=" + kLongValue + "\r\n"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(IniSectionWrite, RefusesWhatTheFormatCannotHold) {
+    const std::vector<std::vector<ini::KeyValue>> cases{
+        {{"a", "1"}, {"A", "2"}},  // one key twice
+        {{"a=b", "1"}},           {{"", "1"}}, {{";a", "1"}}, {{"a", "1\r\n[T]"}},
+    };
+    TempDir dir;
+    const std::string before = "; mine\r\n[S]\r\nk=old\r\n";
+    dir.write("s.ini", before);
+    for (const auto& entries : cases) {
+        SCOPED_TRACE(entries.front().key);
+        const SaveResult result = ini::WriteSection(dir.file("s.ini"), "S", entries);
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.reason, "");
+        EXPECT_EQ(dir.read("s.ini"), before);
+    }
+    EXPECT_FALSE(ini::WriteSection(dir.file("s.ini"), "S]", std::vector<ini::KeyValue>{}).ok);
+    // Nothing to write makes no file.
+    EXPECT_TRUE(ini::WriteSection(dir.file("none.ini"), "S", std::vector<ini::KeyValue>{}).ok);
+    EXPECT_FALSE(fs::exists(dir.file("none.ini")));
 }
 
 TEST(IniFile, HandlesATenMegabyteFile) {

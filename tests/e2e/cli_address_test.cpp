@@ -148,5 +148,90 @@ TEST_F(CliCopy, AddressCreatesNoSettingsFolder) {
     EXPECT_FALSE(fs::exists(dir_.file("config/Tessaly")));
 }
 
+TEST_F(CliCopy, ListsEveryCommandWithItsCaption) {
+    const test::ChildEnd end = run({"address", "--list"});
+    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_EQ(dir_.read("out"),
+              "browser-defender\tBrowser Defender\n"
+              "blackthorn\tBlackthorn Online\n"
+              "malware-domain-list\tMalware Domain List\n"
+              "safeweb\tNorton SafeWeb\n"
+              "siteadvisor\tSiteAdvisor\n"
+              "trusted-source\tTrusted Source\n"
+              "web-of-trust\tWeb of Trust\n"
+              "web-sniffer\tWeb Sniffer\n"
+              "link-scanner\tXPL Link Scanner\n"
+              "wendel\tView using Wendel Online\n"
+              "launch\tLaunch selected URL\n");
+    EXPECT_EQ(dir_.read("err"), "");
+    EXPECT_EQ(run({"address", "--list", "safeweb"}).exitCode, 2);
+}
+
+// The services and the switches of the window's settings file, which the
+// command line reads and never writes.
+TEST_F(CliCopy, HonoursTheServicesAndTheOfflineSwitchOfTheSettings) {
+    const std::string services =
+        "; mine\r\n[Services]\r\nNorton SafeWeb=\r\n"
+        "VirusTotal Domain=https://www.virustotal.com/gui/domain/{host}\r\n"
+        "Web of Trust=https://www.mywot.com/scorecard/{host}\r\n"
+        "Bad=ftp://bad.example/{host}\r\n";
+    const std::string warning =
+        "Warning: Look-up service \"Bad\" in [Services] ignored: the address must begin with "
+        "http:// or https://\n";
+    dir_.write("bin/Tessaly.ini", services);
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+        std::string errStart;
+    };
+    const std::vector<Case> online{
+        {{"address", "virustotal-domain", "Visited: bob@http://www.example.com/a"},
+         0,
+         "https://www.virustotal.com/gui/domain/example.com\n",
+         warning},
+        {{"address", "web-of-trust", "http://www.example.com/"},
+         0,
+         "https://www.mywot.com/scorecard/example.com\n",
+         warning},
+        {{"address", "virustotal-domain", "@file:///C:/secret.doc"},
+         1,
+         "",
+         warning + "Invalid URL\n"},
+        {{"address", "safeweb", "http://example.com/"},
+         1,
+         "",
+         warning + "Error: the look-up service 'safeweb' is hidden by the settings ("},
+    };
+    for (const Case& c : online) {
+        SCOPED_TRACE(c.args[1]);
+        EXPECT_EQ(run(c.args).exitCode, c.exitCode);
+        EXPECT_EQ(dir_.read("out"), c.out);
+        EXPECT_TRUE(dir_.read("err").starts_with(c.errStart)) << dir_.read("err");
+    }
+    ASSERT_EQ(run({"address", "--list"}).exitCode, 0);
+    const std::string listed = dir_.read("out");
+    EXPECT_EQ(listed.find("safeweb"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("link-scanner\tXPL Link Scanner\nvirustotal-domain\tVirusTotal Domain\n"
+                          "wendel\t"),
+              std::string::npos)
+        << listed;
+
+    // Offline: every look-up, the viewer and Launch are refused; the list
+    // still shows.
+    const std::string offline = services + "[Lookups]\r\nOffline=1\r\n";
+    dir_.write("bin/Tessaly.ini", offline);
+    const std::string refusal = std::string(texts::kLookupsOff) + "\n";
+    for (const char* command : {"virustotal-domain", "web-of-trust", "wendel", "launch"}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(run({"address", command, "http://www.example.com/"}).exitCode, 1);
+        EXPECT_EQ(dir_.read("out"), "");
+        EXPECT_EQ(dir_.read("err"), warning + refusal);
+    }
+    EXPECT_EQ(run({"address", "--list"}).exitCode, 0);
+    EXPECT_EQ(dir_.read("out"), listed);
+    EXPECT_EQ(dir_.read("bin/Tessaly.ini"), offline);
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "core/actions/lookup_services.h"
 #include "gui/qt_platform.h"
 #include "support/temp_dir.h"
 
@@ -36,6 +37,7 @@ class TestQtShell : public QObject {
     }
     void opensExactlyWhatItIsGiven_data();
     void opensExactlyWhatItIsGiven();
+    void opensEveryAddressATemplateMakes();
 
   private:
     UrlRecorder recorder_;
@@ -70,6 +72,37 @@ void TestQtShell::opensExactlyWhatItIsGiven() {
     shell.open(given.toStdString());
     QDir::setCurrent(before);
     QCOMPARE(recorder_.opened, opened.isEmpty() ? QStringList{} : QStringList{opened});
+}
+
+// A template the settings accept makes addresses the shell opens as they
+// are, whatever the entry: a look-up never fails silently on the way out.
+void TestQtShell::opensEveryAddressATemplateMakes() {
+    const char* templates[] = {
+        "https://www.virustotal.com/gui/domain/{host}",
+        "https://urlhaus.abuse.ch/browse.php?search={host}",
+        "https://transparencyreport.google.com/safe-browsing/search?url={url}",
+        "http://[2001:db8::1]:8080/a%20b/{HOST}?q=!$'()*+,;=:@~&u={Url}#frag",
+        "https://front.example",
+    };
+    const char* entries[] = {
+        "http://www.example.com:8080/a b?c=\"d\"#e#f",
+        "Visited: bob@https://caf\xE9.example/men\xFC|<x>^`{}\\",
+        "Cookie:bob@shop.example/%zz[1]",
+        "@:Host: c.example",
+        "mailto:someone@example.org",
+    };
+    QtShell shell;
+    for (const char* t : templates) {
+        QCOMPARE(QString::fromStdString(TemplateProblem(t)), QString());
+        const LookupService service{"Mine", "Mine", "mine", std::nullopt, t};
+        for (const char* entry : entries) {
+            const AddressResult result = LookUpAddress(service, entry);
+            QVERIFY2(result.kind == AddressResult::Kind::Open, entry);
+            recorder_.opened.clear();
+            shell.open(result.address);
+            QCOMPARE(recorder_.opened, QStringList{QString::fromStdString(result.address)});
+        }
+    }
 }
 
 QTEST_MAIN(TestQtShell)

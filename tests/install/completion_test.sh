@@ -67,6 +67,7 @@ expect "tessaly-cli find in" ""
 expect "tessaly-cli address w" "web-of-trust web-sniffer wendel"
 expect_some "tessaly-cli address " browser-defender launch link-scanner
 expect "tessaly-cli address wendel " ""
+expect "tessaly-cli address --l" "--list"
 expect "tessaly-cli nosuch " ""
 if "$cli" --help | grep -q "tessaly-cli records "; then
     expect "tessaly-cli records index.dat --format " "bodyfile csv html jsonl tsv"

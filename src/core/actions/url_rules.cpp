@@ -107,10 +107,18 @@ bool LacksWebHost(std::string_view entry) {
            IsLocalOrNetworkPlace(PieceAfter(unmarked, "@"));
 }
 
+// Why a look-up of the entry must not leave this computer; empty when it may.
+std::string_view LookUpRefusal(std::string_view entry) {
+    if (ContainsNoCase(entry, kFileScheme)) return kFileEntriesRefused;
+    if (LacksWebHost(entry)) return kNoWebHostRefused;
+    return {};
+}
+
 // The refusal of a look-up that must not leave this computer, if any.
 std::optional<AddressResult> RefusedLookUp(UrlCommand command, std::string_view entry) {
-    if (ContainsNoCase(entry, kFileScheme)) return FileRefused(command);
-    if (LacksWebHost(entry)) return FileRefused(command, kNoWebHostRefused);
+    if (const std::string_view refusal = LookUpRefusal(entry); !refusal.empty()) {
+        return FileRefused(command, refusal);
+    }
     return std::nullopt;
 }
 
@@ -124,8 +132,7 @@ AddressResult OpenService(UrlCommand command, std::string_view value) {
 
 // Reduces an entry to its bare host: drops the host-record marker, a user
 // name, the scheme, a port, the path and a leading "www.".
-AddressResult CommonHostRule(UrlCommand command, std::string_view entry) {
-    if (auto refused = RefusedLookUp(command, entry)) return *refused;
+std::string BareHost(std::string_view entry) {
     const std::string unmarked = RemoveAll(entry, kHostMarker);
     std::string_view s = unmarked;
     s = PieceAfter(s, "@");
@@ -133,7 +140,12 @@ AddressResult CommonHostRule(UrlCommand command, std::string_view entry) {
     s = PieceBefore(s, ":");
     s = PieceBefore(s, "/");
     if (StartsWithNoCase(s, "www.")) s.remove_prefix(4);
-    return OpenService(command, s);
+    return std::string(s);
+}
+
+AddressResult CommonHostRule(UrlCommand command, std::string_view entry) {
+    if (auto refused = RefusedLookUp(command, entry)) return *refused;
+    return OpenService(command, BareHost(entry));
 }
 
 // Host and port of an address or a host record; "www." stays, and entries
@@ -155,13 +167,17 @@ AddressResult BlackthornRule(std::string_view entry) {
 }
 
 // The whole address, with "http://" put in front when it has no scheme.
-AddressResult WebSnifferRule(std::string_view entry) {
-    constexpr auto command = UrlCommand::WebSniffer;
-    if (auto refused = RefusedLookUp(command, entry)) return *refused;
+std::string WholeAddress(std::string_view entry) {
     const std::string unmarked = RemoveAll(entry, kHostMarker);
     std::string s(PieceAfter(unmarked, "@"));
     if (s.find(kSchemeSeparator) == std::string::npos) s.insert(0, kHttp);
-    return OpenService(command, s);
+    return s;
+}
+
+AddressResult WebSnifferRule(std::string_view entry) {
+    constexpr auto command = UrlCommand::WebSniffer;
+    if (auto refused = RefusedLookUp(command, entry)) return *refused;
+    return OpenService(command, WholeAddress(entry));
 }
 
 AddressResult WendelRule(std::string_view entry, std::string_view prefix) {
@@ -273,6 +289,14 @@ AddressResult AddressFor(UrlCommand command, std::string_view entry,
         default:
             return CommonHostRule(command, s);
     }
+}
+
+LookUpValue LookUpValueOf(LookUpPart part, std::string_view entry) {
+    const std::string_view s = UpToNul(entry);
+    if (const std::string_view refusal = LookUpRefusal(s); !refusal.empty()) {
+        return {{}, std::string(refusal)};
+    }
+    return {part == LookUpPart::Host ? BareHost(s) : WholeAddress(s), {}};
 }
 
 std::optional<UrlCommand> UrlCommandFromName(std::string_view cliName) {

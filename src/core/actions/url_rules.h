@@ -13,10 +13,12 @@ namespace tessaly {
 // What a context-menu command does with one entry.
 struct AddressResult {
     enum class Kind {
-        Open,          // hand `address` to the shell
-        InvalidUrl,    // show "Invalid URL"
-        NotAnAddress,  // show `reason`: the entry is no address to open (Launch)
-        Nothing,       // do nothing; `reason` says why
+        Open,        // hand `address` to the shell
+        InvalidUrl,  // show "Invalid URL"
+        // Show `reason` as a refusal: the entry is no address to open
+        // (Launch), or the settings switch look-ups off.
+        NotAnAddress,
+        Nothing,  // do nothing; `reason` says why
     };
     Kind kind = Kind::Nothing;
     std::string address;
@@ -42,6 +44,20 @@ struct AddressResult {
 // begin with a scheme of two or more characters ("http:", not "C:") is
 // NotAnAddress.
 AddressResult AddressFor(UrlCommand command, std::string_view entry, std::string_view wendelPrefix);
+
+// What a look-up sends for an entry (the row's bytes up to their first NUL):
+// the bare host, as the common rule of the services derives it (no host
+// marker, user name, scheme, port, path or leading "www."), or the whole
+// address, as Web Sniffer takes it (no host marker or user name, "http://"
+// put in front when it has no scheme). Neither is encoded. `refusal` says
+// why nothing may be sent: a file:// entry, or one that names a network
+// path, a drive path or a file: address instead of a web host.
+enum class LookUpPart { Host, Address };
+struct LookUpValue {
+    std::string value;
+    std::string refusal;
+};
+LookUpValue LookUpValueOf(LookUpPart part, std::string_view entry);
 
 // The command named on the command line: browser-defender, blackthorn,
 // malware-domain-list, safeweb, siteadvisor, trusted-source, web-of-trust,

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/io/safe_save.h"
 
 // An INI reader and writer that behaves, as seen from outside, like the
 // Windows private-profile functions the settings file was designed around.
@@ -41,5 +45,35 @@ std::string ReadValue(const std::string& filePath, std::string_view section, std
 // are refused with false.
 bool WriteValue(const std::string& filePath, std::string_view section, std::string_view key,
                 std::string_view value);
+
+// One key of a section and its value.
+struct KeyValue {
+    std::string key;
+    std::string value;
+    bool operator==(const KeyValue&) const = default;
+};
+
+// Every key of `section`, in file order, each with its value as ReadValue
+// would return it but never cut: a section read has no length limit, so a
+// long address survives (the 154-byte cut of ReadValue stays for single
+// keys). Keys come back spelt as in the file, without the blanks around
+// them. Every section of that name is read, in file order; a key that occurs
+// more than once (in any letter case) counts at its first occurrence only.
+// A missing or unreadable file, or a missing section, gives no keys.
+std::vector<KeyValue> ReadSection(const std::string& filePath, std::string_view section);
+
+// Makes `entries`, in that order, the keys of `section`. The key lines of
+// every section of that name are taken out and the new ones stand together
+// where the first section's first key line stood (after the first section's
+// last line that is not blank when it had none; a missing section is added
+// at the end of the file). A key whose value does not change keeps its old
+// line byte for byte; every other line of the file (other sections, comments,
+// blank lines, lines that are no key) is kept as it was. Added lines end in
+// CR LF. Written safely, as WriteValue is; a failure says why and leaves the
+// file as it was. Refused when a name or value cannot be held (as for
+// WriteValue) or two entries name the same key. With no entries and no such
+// section the file is left alone (and not made).
+SaveResult WriteSection(const std::string& filePath, std::string_view section,
+                        std::span<const KeyValue> entries);
 
 }  // namespace tessaly::ini

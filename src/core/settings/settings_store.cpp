@@ -33,6 +33,15 @@ bool SettingsStore::write(std::string_view section, std::string_view key, std::s
     return ini::WriteValue(settingsFilePath(), section, key, value);
 }
 
+std::vector<ini::KeyValue> SettingsStore::readSection(std::string_view section) const {
+    return ini::ReadSection(settingsFilePath(), section);
+}
+
+SaveResult SettingsStore::writeSection(std::string_view section,
+                                       std::span<const ini::KeyValue> keys) {
+    return ini::WriteSection(settingsFilePath(), section, keys);
+}
+
 std::string SettingsStore::viewerPrefix(std::string_view defaultPrefix) {
     std::string prefix = read("Paths", "Wendel", "");
     if (prefix.empty()) {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/settings/ini_file.h"
 
 namespace tessaly {
 
@@ -26,6 +30,13 @@ class SettingsStore {
     std::string read(std::string_view section, std::string_view key, std::string_view def) const;
     // False when the value could not be stored; the file then stays as it was.
     bool write(std::string_view section, std::string_view key, std::string_view value);
+
+    // Every key of a section in file order, values uncut (ini::ReadSection).
+    std::vector<ini::KeyValue> readSection(std::string_view section) const;
+    // Makes `keys` the section's keys, keeping the rest of the file
+    // (ini::WriteSection). When they could not be stored the result says why;
+    // the file then stays as it was.
+    SaveResult writeSection(std::string_view section, std::span<const ini::KeyValue> keys);
 
     // The Wendel viewer prefix in Paths/Wendel. When that is empty (or
     // missing), `defaultPrefix` is stored first and the stored value read

@@ -1,5 +1,8 @@
 #include "core/ui/menu_state.h"
 
+#include <utility>
+
+#include "core/actions/lookup_services.h"
 #include "core/actions/url_rules.h"
 #include "core/ui/texts.h"
 
@@ -44,21 +47,34 @@ constexpr MenuRow LookUp(std::string_view name, UrlCommand url) {
     return Address(name, MenuCommand::LookUp, url, kOff, kOn);
 }
 
+// The look-up services of the settings, in the states of a look-up.
+constexpr MenuRow Services(std::string_view name) {
+    MenuRow row = LookUp(name, UrlCommand::Launch);
+    row.kind = MenuRowKind::Services;
+    row.command = MenuCommand::LookUp;
+    return row;
+}
+
+// The design names of the default services' items, in their order.
+constexpr std::array<std::pair<UrlCommand, std::string_view>, 9> kServiceNames{{
+    {UrlCommand::BrowserDefender, "mnuURLCheckBrowserDefender"},
+    {UrlCommand::Blackthorn, "mnuBlackthorn"},
+    {UrlCommand::MalwareDomainList, "mnuURLCheckMDL"},
+    {UrlCommand::SafeWeb, "mnuURLCheckSafeWeb"},
+    {UrlCommand::SiteAdvisor, "mnuSAR"},
+    {UrlCommand::TrustedSource, "mnuURLCheckTrusSrc"},
+    {UrlCommand::WebOfTrust, "mnuURLCheckWOT"},
+    {UrlCommand::WebSniffer, "mnuURLCheckWebSniffer"},
+    {UrlCommand::LinkScanner, "mnuURLCheckLinkScanner"},
+}};
+
 constexpr std::array kRows{
     Item("mnuView", "View file contents", MenuCommand::ViewFileContents, kOn, kOff),
     Row(MenuRowKind::Separator, "mnuMSep"),
     LookUp("mnuWendel", UrlCommand::Wendel),
     Row(MenuRowKind::Separator, "mnuSep"),
     Row(MenuRowKind::SubmenuBegin, "mnuURLCheckSite", "Check this site with"),
-    LookUp("mnuURLCheckBrowserDefender", UrlCommand::BrowserDefender),
-    LookUp("mnuBlackthorn", UrlCommand::Blackthorn),
-    LookUp("mnuURLCheckMDL", UrlCommand::MalwareDomainList),
-    LookUp("mnuURLCheckSafeWeb", UrlCommand::SafeWeb),
-    LookUp("mnuSAR", UrlCommand::SiteAdvisor),
-    LookUp("mnuURLCheckTrusSrc", UrlCommand::TrustedSource),
-    LookUp("mnuURLCheckWOT", UrlCommand::WebOfTrust),
-    LookUp("mnuURLCheckWebSniffer", UrlCommand::WebSniffer),
-    LookUp("mnuURLCheckLinkScanner", UrlCommand::LinkScanner),
+    Services("mnuURLCheckServices"),
     Row(MenuRowKind::SubmenuEnd, {}),
     Row(MenuRowKind::Separator, "mnuSep0"),
     // No right-click changes it, so it is always enabled.
@@ -76,10 +92,22 @@ constexpr std::array kRows{
 std::span<const MenuRow> ContextMenuRows() { return kRows; }
 
 std::string_view CaptionOf(const MenuRow& row) {
+    if (row.kind == MenuRowKind::Services) return {};
     if (row.command == MenuCommand::LookUp || row.command == MenuCommand::Launch) {
         return Caption(row.url);
     }
     return row.caption;
+}
+
+std::string ServiceObjectName(const LookupService& service) {
+    for (const auto& [command, name] : kServiceNames) {
+        if (service.builtIn == command) return std::string(name);
+    }
+    return "mnuLookUp_" + service.cliName;
+}
+
+bool OpensAnAddress(const MenuRow& row) {
+    return row.command == MenuCommand::LookUp || row.command == MenuCommand::Launch;
 }
 
 bool OpensPopup(bool rightButtonOnly, std::size_t rowCount) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/actions/url_command.h"
@@ -25,7 +26,9 @@ enum class MenuCommand {
     Properties,
 };
 
-enum class MenuRowKind { Item, Separator, SubmenuBegin, SubmenuEnd };
+// Services stands for the look-up services of the settings, one item each
+// (in their order, named by ServiceObjectName), all in the row's states.
+enum class MenuRowKind { Item, Separator, SubmenuBegin, SubmenuEnd, Services };
 
 // What a right-click on a list does to an item before the menu shows.
 // An untouched item keeps whatever state the last popup left it in.
@@ -56,6 +59,17 @@ std::span<const MenuRow> ContextMenuRows();
 
 // The caption an item shows when the menu is built.
 std::string_view CaptionOf(const MenuRow& row);
+
+struct LookupService;
+
+// The object name of a look-up service's item: the design name for a default
+// ("mnuURLCheckSafeWeb"), "mnuLookUp_" + the command-line name for a service
+// of the user's.
+std::string ServiceObjectName(const LookupService& service);
+
+// Whether the row's items hand an address made from the entry to the shell
+// (look-ups, Wendel, Launch): the items Offline switches off.
+bool OpensAnAddress(const MenuRow& row);
 
 // A popup opens only for the right button alone, on a list with rows.
 bool OpensPopup(bool rightButtonOnly, std::size_t rowCount);

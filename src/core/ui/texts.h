@@ -41,6 +41,15 @@ inline constexpr std::string_view kLaunchQuestion = "Are you sure you want to la
 inline constexpr std::string_view kLaunchNotAnAddress =
     "This entry is not an address that can be launched: it does not begin with a scheme "
     "such as http://. Nothing was opened.";
+// Look-ups the user controls
+inline constexpr std::string_view kLookupsOff =
+    "Look-ups are switched off (Offline=1 in Tessaly.ini)";
+inline constexpr std::string_view kLookUpQuestion = "Are you sure you want to open this look-up?";
+inline constexpr std::string_view kToolsMenu = "&Tools";
+inline constexpr std::string_view kServicesItem = "Look-up services...";
+inline constexpr std::string_view kOfflineItem = "Work &offline (no look-ups or launches)";
+inline constexpr std::string_view kConfirmItem = "&Ask before each look-up";
+inline constexpr std::string_view kServicesTitle = "Look-up services";
 inline constexpr std::string_view kFileSavedAs = "File saved as: ";
 inline constexpr std::string_view kSaveInvalidView =
     "An error has occured whilst processing this request.\r\n\r\nRef: 001\r\n\r\n"

@@ -53,10 +53,12 @@ void FakeToolkit::popup(QMenu& menu, const QPoint&) {
     QAction* chosen = nullptr;
     const auto record = [&](const auto& self, QMenu& m) -> void {
         for (QAction* a : m.actions()) {
-            if (!a->objectName().isEmpty()) snap[a->objectName()] = {a->isEnabled(), a->text()};
+            if (!a->objectName().isEmpty()) {
+                snap[a->objectName()] = {a->isEnabled(), a->text(), a->toolTip()};
+            }
             if (a->objectName() == choose && a->isEnabled()) chosen = a;
             if (a->menu()) {
-                snap[a->menu()->objectName()] = {a->isEnabled(), a->text()};
+                snap[a->menu()->objectName()] = {a->isEnabled(), a->text(), a->toolTip()};
                 self(self, *a->menu());
             }
         }

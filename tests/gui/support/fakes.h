@@ -31,6 +31,7 @@ struct SaveDialogCall {
 struct MenuItemSnapshot {
     bool enabled;
     QString text;
+    QString toolTip;  // as QAction gives it: its text when no tooltip was set
 };
 using MenuSnapshot = std::map<QString, MenuItemSnapshot>;
 
