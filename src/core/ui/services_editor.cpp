@@ -21,7 +21,12 @@ bool HoldsControl(std::string_view text) {
     });
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(1, '"').append(text).append(1, '"');
+    return quoted;
+}
 
 std::string TemplateRefusal(std::string_view addressTemplate) {
     const std::string problem = TemplateProblem(addressTemplate);
