@@ -131,7 +131,8 @@ answer_boxes_until_main_window() {
         fi
         sleep 0.2
     done
-    echo "Error: the main window did not show" >&2
+    echo "Error: the main window did not show; the program printed:" >&2
+    cat "$work/app.out" >&2 2>/dev/null || true
     return 1
 }
 
