@@ -6,6 +6,7 @@
 #include <new>
 #include <stop_token>
 
+#include "core/records/records_reader.h"
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "platform/dos_path.h"
@@ -94,9 +95,9 @@ bool RanOutOfMemory(Work&& work, Flush&& flush) {
 class ContentsBatcher final : public RowSink {
   public:
     ContentsBatcher(BackgroundWork* work, RowBudget& budget) : work_(work), budget_(budget) {}
-    void row(std::uint64_t, std::string_view bytes) override {
+    void row(std::uint64_t position, std::string_view bytes) override {
         if (!budget_.take()) return;
-        batch_.append(bytes);
+        batch_.append(bytes, position);
         if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
     }
     void flush() {
@@ -203,13 +204,59 @@ void BackgroundWork::startWalk(const std::string& root) {
         });
 }
 
+namespace {
+
+// Takes records into a table while the job goes on and the budget lasts.
+class RecordsCollector final : public RecordSink {
+  public:
+    RecordsCollector(RecordTable& table, std::size_t budget, const std::atomic<bool>& stop)
+        : table_(table), left_(budget), stop_(stop) {}
+    bool record(const Record& record) override {
+        if (stop_.load()) return false;
+        if (left_ == 0) {
+            full_ = true;
+            return false;
+        }
+        --left_;
+        table_.append(record);
+        return true;
+    }
+    bool full() const { return full_; }
+
+  private:
+    RecordTable& table_;
+    std::size_t left_;
+    const std::atomic<bool>& stop_;
+    bool full_ = false;
+};
+
+struct ScanAndRecords {
+    ScanOutcome scan;
+    RecordsRead records;
+};
+
+}  // namespace
+
 void BackgroundWork::startScan(const std::string& path) {
     startJob<ContentsBatcher>(
-        [path](ContentsBatcher& batcher, const std::atomic<bool>& stop) {
-            return ScanFile(path, batcher, &stop);
+        [path, budget = rowBudget_](ContentsBatcher& batcher, const std::atomic<bool>& stop) {
+            ScanAndRecords out;
+            out.scan = ScanFile(path, batcher, &stop);
+            auto table = std::make_shared<RecordTable>(path);
+            RecordsCollector collector(*table, budget, stop);
+            try {
+                out.records.outcome = ReadRecordsFile(path, collector);
+            } catch (const std::bad_alloc&) {
+                out.records.full = true;  // the records read so far stay
+            }
+            out.records.full = out.records.full || collector.full();
+            out.records.table = std::move(table);
+            return out;
         },
-        [this](const ScanOutcome& outcome, const std::string& seconds, bool full) {
-            finishScan(outcome, seconds, full);
+        [this](const ScanAndRecords& result, const std::string& seconds, bool full) {
+            join();
+            emit recordsRead(result.records);
+            finishScan(result.scan, seconds, full);
         });
 }
 

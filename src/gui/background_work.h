@@ -2,12 +2,14 @@
 
 #include <QObject>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/extract/contents_rows.h"
 #include "core/extract/scanner.h"
+#include "core/records/record_table.h"
 #include "core/search/index_file_row.h"
 #include "gui/mailbox.h"
 
@@ -19,6 +21,15 @@ class AppLog;
 struct FilesDelivery {
     std::vector<IndexFileRow> rows;
     std::string folder;  // the folder being walked, for the status line
+};
+
+// The records of the file a scan read, read after the scan on the same
+// worker. `full`: the read stopped at the row budget or when memory ran short;
+// the records read so far are kept.
+struct RecordsRead {
+    std::shared_ptr<const RecordTable> table;
+    RecordsOutcome outcome;
+    bool full = false;
 };
 
 // The window's long jobs, the walk for index files and the scan of one file,
@@ -36,7 +47,7 @@ class BackgroundWork final : public QObject {
     // Walks the folder tree under `root`; each file found is logged with its
     // short path.
     void startWalk(const std::string& root);
-    // Scans one file for entries.
+    // Scans one file for entries, then reads its records.
     void startScan(const std::string& path);
     // Asks the running job to stop at its next check; it still ends with its
     // finished signal.
@@ -63,6 +74,8 @@ class BackgroundWork final : public QObject {
     // memory that ran short here or on the worker); the rows delivered so far
     // stay.
     void walkFinished(const std::string& seconds, bool listFull);
+    // Just before scanFinished, with the records of the scanned file.
+    void recordsRead(const tessaly::RecordsRead& records);
     void scanFinished(const tessaly::ScanOutcome& outcome, const std::string& seconds,
                       bool listFull);
 

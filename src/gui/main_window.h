@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/actions/lookup_services.h"
 #include "core/app/session.h"
@@ -25,6 +26,8 @@ class AppLog;
 class ContentsModel;
 class ContextMenu;
 class FilesModel;
+class RecordsPanel;
+struct RecordsRead;
 class SettingsStore;
 class WindowPlacement;
 struct MenuRow;
@@ -77,6 +80,8 @@ class MainWindow final : public QMainWindow {
     bool busy() const { return work_->busy(); }
 
     FilesModel& filesModel() { return *filesModel_; }
+    RecordsPanel& recordsPanel() { return *recordsPanel_; }
+    QMenu* recordsMenu() const { return mnuRecords_; }
     ContentsModel& contentsModel() { return *contentsModel_; }
     QMenu* contextMenu() const;
 
@@ -84,6 +89,16 @@ class MainWindow final : public QMainWindow {
     void lblSearch_Click();
     void lblFiles_Click();
     void lblContent_Click();
+    void lblRecords_Click();
+    // The records commands act on the records of the selected rows, found
+    // through RecordsPanel::selectedRecords().
+    void mnuLocalTime_Click();
+    void mnuExportRecords_Click();
+    void mnuCopyRows_Click();
+    void mnuShowRawEntry_Click();
+    void mnuRecordProperties_Click();
+    void mnuRecordCopy_Click();
+    void mnuRecordLaunch_Click();
     void lblBrowse_Click();
     void mnuView_Click();
     void mnuSaveResults_Click();
@@ -133,6 +148,13 @@ class MainWindow final : public QMainWindow {
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
     void finishSearch(const std::string& seconds, bool listFull);
+    void takeRecords(const RecordsRead& records);
+    // Asks, then opens the entry itself: Launch on any list.
+    void launchEntry(std::string_view entry);
+    void showRecordCount();
+    void buildRecordsMenu();
+    // The look-up path for the current record's URL.
+    void lookUpRecord(const std::function<AddressResult(std::string_view entry)>& addressFor);
     void finishExtraction(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
     void openAddress(const AddressResult& result);
     // Reads the look-up services anew; when they changed, the menu follows
@@ -166,6 +188,15 @@ class MainWindow final : public QMainWindow {
     QFrame* shContent_ = nullptr;
     ClickLabel* lblFiles_ = nullptr;
     ClickLabel* lblContent_ = nullptr;
+    QFrame* shRecords_ = nullptr;
+    ClickLabel* lblRecords_ = nullptr;
+    RecordsPanel* recordsPanel_ = nullptr;
+    QLabel* lblRecordCount_ = nullptr;
+    QMenu* mnuRecords_ = nullptr;
+    QMenu* mnuRecordsServices_ = nullptr;
+    std::vector<QAction*> recordServiceActions_;
+    std::vector<QAction*> recordAddressActions_;
+    QAction* mnuLocalTime_ = nullptr;
     ReportList* lvwFiles_ = nullptr;
     ReportList* lvwContents_ = nullptr;
     QLabel* lblSearchIn_ = nullptr;

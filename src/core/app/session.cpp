@@ -21,6 +21,8 @@ std::string_view TitleTagOf(ListKind list) {
             return texts::kFilesTag;
         case ListKind::Contents:
             return texts::kContentsTag;
+        case ListKind::Records:
+            return texts::kRecordsTag;
     }
     return {};
 }
@@ -112,7 +114,7 @@ Effects Session::on(const BackClicked&) {
     view_ = View::Files;
     front_.reset();
     // The title keeps the tag it has.
-    return {ClearList{ListKind::Contents}};
+    return {ClearList{ListKind::Contents}, ClearList{ListKind::Records}};
 }
 
 Effects Session::on(const WalkEnteredFolder& e) {
