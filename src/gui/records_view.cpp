@@ -206,6 +206,21 @@ void TimelineBar::paintEvent(QPaintEvent*) {
         p.fillRect(x, height() - 2 - barHeight, 1, barHeight,
                    inRange ? QColor(200, 120, 0) : QColor(60, 100, 170));
     }
+    // Where the bars begin and end, in small print at the top corners.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    p.setFont(small);
+    p.setPen(palette().text().color());
+    const auto day = [](std::int64_t seconds) {
+        return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc())
+            .toString(QStringLiteral("yyyy-MM-dd"));
+    };
+    const std::int64_t end = timeline_.start + static_cast<std::int64_t>(bars) * timeline_.step - 1;
+    const QRect text = rect().adjusted(4, 2, -4, -2);
+    p.drawText(text, Qt::AlignLeft | Qt::AlignTop, day(timeline_.start));
+    p.drawText(text, Qt::AlignRight | Qt::AlignTop,
+               day(end) + (timeline_.step == 3600 ? QStringLiteral(" (UTC, per hour)")
+                                                  : QStringLiteral(" (UTC, per day)")));
 }
 
 void TimelineBar::mousePressEvent(QMouseEvent* event) {
@@ -305,8 +320,23 @@ void RecordsPanel::setTable(std::shared_ptr<const RecordTable> table) {
 void RecordsPanel::showColumns() {
     for (int c = 0; c < model_->columnCount(); ++c)
         table_->setColumnHidden(c, !model_->columnUsed(c));
-    const int url = static_cast<int>(RecordColumn::Url);
-    table_->setColumnWidth(url, 360);
+    // Times fit whole, with their header; the URL gets the most room.
+    const QFontMetrics metrics = table_->fontMetrics();
+    const int time = metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16;
+    for (RecordColumn c : {RecordColumn::FirstTime, RecordColumn::SecondTime, RecordColumn::Expires,
+                           RecordColumn::LastChecked}) {
+        const int column = static_cast<int>(c);
+        const int header =
+            metrics.horizontalAdvance(
+                model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            24;
+        table_->setColumnWidth(column, std::max(time, header));
+    }
+    table_->setColumnWidth(static_cast<int>(RecordColumn::Type),
+                           metrics.horizontalAdvance(QStringLiteral("REDR")) + 24);
+    table_->setColumnWidth(static_cast<int>(RecordColumn::Status),
+                           metrics.horizontalAdvance(QStringLiteral("recovered")) + 24);
+    table_->setColumnWidth(static_cast<int>(RecordColumn::Url), 360);
 }
 
 void RecordsPanel::applyFilter() {

@@ -240,7 +240,7 @@ TEST(RecordList, TypingAndDeletingShowsWhatTheTextAloneWould) {
 }
 
 TEST(Timeline, CountsPerHourOverShortSpansAndPerDayOverLongOnes) {
-    // 10:30 and 10:59 share a bar; 13:00 is three bars on.
+    // 10:30 and 10:59 share a bar; 13:00 is three bars on; the bars cover the day.
     const std::int64_t day = 19000 * 86400;
     const auto hours = Table({{"http://a/", RecordStatus::Live, RecordType::Url, day + 37800},
                               {"http://b/", RecordStatus::Live, RecordType::Url, day + 39540},
@@ -248,14 +248,18 @@ TEST(Timeline, CountsPerHourOverShortSpansAndPerDayOverLongOnes) {
                               {"http://none/"}});
     const Timeline t = MakeTimeline(*hours);
     EXPECT_EQ(t.step, 3600);
-    EXPECT_EQ(t.start, day + 36000);
-    EXPECT_EQ(t.counts, (std::vector<std::uint32_t>{2, 0, 0, 1}));
+    EXPECT_EQ(t.start, day);
+    std::vector<std::uint32_t> expected(24, 0);
+    expected[10] = 2;
+    expected[13] = 1;
+    EXPECT_EQ(t.counts, expected);
     EXPECT_EQ(t.highest, 2u);
 
     const auto days = Table({{"http://a/", RecordStatus::Live, RecordType::Url, day + 100},
                              {"http://b/", RecordStatus::Live, RecordType::Url, day + 30 * 86400}});
     const Timeline d = MakeTimeline(*days);
     EXPECT_EQ(d.step, 86400);
+    EXPECT_EQ(d.start, day);
     EXPECT_EQ(d.counts.size(), 31u);
 
     // One stray time centuries away makes no millions of bars.

@@ -257,15 +257,16 @@ void TestRecords::timelineRangeFiltersTheList() {
     Loaded l;
     TimelineBar& timeline = l.panel().timeline();
     QCOMPARE(timeline.timeline().step, 3600);
-    QCOMPARE(timeline.timeline().counts, (std::vector<std::uint32_t>{1, 1, 1, 1, 1}));
-    // Dragging across the second to the fourth hour.
-    timeline.resize(500, 50);
-    QTest::mousePress(&timeline, Qt::LeftButton, {}, QPoint(150, 20));
-    QTest::mouseMove(&timeline, QPoint(250, 20));
-    QMouseEvent move(QEvent::MouseMove, QPointF(350, 20), timeline.mapToGlobal(QPointF(350, 20)),
+    std::vector<std::uint32_t> hours(24, 0);
+    std::fill(hours.begin(), hours.begin() + 5, 1u);
+    QCOMPARE(timeline.timeline().counts, hours);
+    // Dragging across the second to the fourth hour: 20 pixels an hour.
+    timeline.resize(480, 50);
+    QTest::mousePress(&timeline, Qt::LeftButton, {}, QPoint(30, 20));
+    QMouseEvent move(QEvent::MouseMove, QPointF(70, 20), timeline.mapToGlobal(QPointF(70, 20)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&timeline, &move);
-    QTest::mouseRelease(&timeline, Qt::LeftButton, {}, QPoint(350, 20));
+    QTest::mouseRelease(&timeline, Qt::LeftButton, {}, QPoint(70, 20));
     QCOMPARE(l.urls(), (QStringList{"http://alpha.example/a", "http://echo.example/e",
                                     "http://bravo.example/B"}));
     QCOMPARE(Child<QLabel>(l.h.window(), "lblRecordCount")->text(),
@@ -275,7 +276,7 @@ void TestRecords::timelineRangeFiltersTheList() {
     QCOMPARE(l.urls(), QStringList{"http://echo.example/e"});
     l.panel().filterField().clear();
     // A click without a drag clears the range.
-    QTest::mouseClick(&timeline, Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(&timeline, Qt::LeftButton, {}, QPoint(300, 20));
     QCOMPARE(l.model().rowCount(), 5);
 }
 

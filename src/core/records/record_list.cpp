@@ -355,9 +355,12 @@ Timeline MakeTimeline(const RecordTable& table) {
         const std::int64_t q = v / step;
         return (v % step < 0 ? q - 1 : q) * step;
     };
-    out.start = floorTo(first, out.step);
-    out.counts.assign(
-        static_cast<std::size_t>((floorTo(last, out.step) - out.start) / out.step + 1), 0);
+    // Hourly bars cover whole days, so that a file of one busy hour shows
+    // one bar among 24 rather than one bar across the whole width.
+    const std::int64_t span = out.step == kHour ? kDay : out.step;
+    out.start = floorTo(first, span);
+    const std::int64_t end = floorTo(last, span) + span;
+    out.counts.assign(static_cast<std::size_t>((end - out.start) / out.step), 0);
     for (std::size_t i = 0; i < table.size(); ++i) {
         const auto s = TimelineSeconds(table, i);
         if (!s) continue;

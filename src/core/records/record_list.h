@@ -90,8 +90,9 @@ class RecordList {
     RecordFilter filter_;
 };
 
-// Records per hour or per day, whichever gives no more than about 400 bars
-// over the span of the records' times.
+// Records per hour (whole days of them) when the records' times span at most
+// two weeks, else per day; a stray far-off time makes a bar count several
+// days rather than make millions of bars.
 struct Timeline {
     std::int64_t start = 0;    // UTC seconds of the first bar
     std::int64_t step = 3600;  // seconds per bar
