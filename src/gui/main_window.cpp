@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QStatusBar>
 #include <algorithm>
 #include <new>
@@ -22,6 +23,7 @@
 #include "core/app/identity.h"
 #include "core/app/startup.h"
 #include "core/export/record_export.h"
+#include "core/extract/codepage.h"
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "core/settings/settings_store.h"
@@ -151,6 +153,22 @@ void MainWindow::buildWidgets() {
     };
     lvwFiles_ = makeList("lvwFiles", filesModel_);
     lvwContents_ = makeList("lvwContents", contentsModel_);
+    txtFindContents_ = new QLineEdit(central);
+    txtFindContents_->setObjectName("txtFindContents");
+    txtFindContents_->setPlaceholderText(QStringLiteral("Find in the contents (Esc closes)"));
+    txtFindContents_->setClearButtonEnabled(true);
+    txtFindContents_->hide();
+    findProxy_ = new ContentsFindProxy(*contentsModel_, this);
+    connect(txtFindContents_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        // The rows hold stored bytes (Windows-1252), as the records do.
+        findProxy_->setText(Utf8ToCp1252(text.toStdString()));
+    });
+    auto* find = new QShortcut(QKeySequence::Find, lvwContents_);
+    find->setContext(Qt::WidgetShortcut);
+    connect(find, &QShortcut::activated, this, &MainWindow::openFindBar);
+    auto* closeFind = new QShortcut(QKeySequence(Qt::Key_Escape), txtFindContents_);
+    closeFind->setContext(Qt::WidgetShortcut);
+    connect(closeFind, &QShortcut::activated, this, &MainWindow::closeFindBar);
     recordsPanel_ = new RecordsPanel(central);
     recordsPanel_->table().viewport()->setMouseTracking(true);
     recordsPanel_->table().viewport()->installEventFilter(this);
@@ -385,6 +403,7 @@ void MainWindow::perform(const Effect& effect) {
                                if (filesModel_->rowCount() > 0) filesModel_->clear();
                                break;
                            case ListKind::Contents:
+                               closeFindBar();
                                contentsModel_->clear();
                                break;
                            case ListKind::Records:
@@ -429,6 +448,7 @@ void MainWindow::render() {
             list->setVisible(shown.visible);
         }
     }
+    txtFindContents_->setVisible(findOpen_ && !lvwContents_->isHidden());
     txtSearchIn_->setEnabled(c.searchFieldEnabled);
     lblBrowse_->setEnabled(c.browseEnabled);
     lblSearch_->setEnabled(c.searchEnabled);
@@ -681,6 +701,51 @@ void MainWindow::lblFiles_Click() {
 
 void MainWindow::lblContent_Click() {
     apply(TabClicked{ListKind::Contents, static_cast<std::size_t>(contentsModel_->rowCount())});
+}
+
+void MainWindow::placeContents() {
+    TwipRect list = rects_[static_cast<std::size_t>(Control::LvwContents)];
+    if (findOpen_) {
+        constexpr double kBarHeight = 315;
+        constexpr double kGap = 45;
+        list.height -= kBarHeight + kGap;
+        placement_->place(*txtFindContents_,
+                          {list.left, list.top + list.height + kGap, list.width, kBarHeight});
+    }
+    placement_->place(*lvwContents_, list);
+}
+
+void MainWindow::openFindBar() {
+    if (!findOpen_) {
+        findOpen_ = true;
+        lvwContents_->setModel(findProxy_);
+        Form_Resize();  // the list's column too, which a new model resets
+        render();
+    }
+    txtFindContents_->setFocus();
+    txtFindContents_->selectAll();
+}
+
+void MainWindow::closeFindBar() {
+    if (!findOpen_) return;
+    // The row selected through the filter stays selected without it.
+    const int selected = SelectedSourceRow(*lvwContents_);
+    findOpen_ = false;
+    {
+        const QSignalBlocker quiet(txtFindContents_);
+        txtFindContents_->clear();
+    }
+    findProxy_->setText(std::string());
+    lvwContents_->setModel(contentsModel_);
+    Form_Resize();
+    render();
+    if (selected >= 0) {
+        const QModelIndex index = contentsModel_->index(selected, 0);
+        lvwContents_->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        lvwContents_->scrollTo(index);
+    }
+    lvwContents_->setFocus();
 }
 
 void MainWindow::lblRecords_Click() {
@@ -1055,6 +1120,7 @@ void MainWindow::mnuShowRawEntry_Click() {
                 MsgIcon::Information);
         return;
     }
+    closeFindBar();
     apply(TabClicked{ListKind::Contents, rows.size()});
     const QModelIndex index = contentsModel_->index(static_cast<int>(*found), 0);
     lvwContents_->selectionModel()->setCurrentIndex(
@@ -1171,6 +1237,7 @@ void MainWindow::Form_Resize() {
     }
     placement_->setFilesColumn(0, layout.columns.location);
     placement_->setContentsColumn(layout.columns.fileContents);
+    placeContents();
     placement_->place(*recordsPanel_, rects_[static_cast<std::size_t>(Control::LvwContents)]);
     inLayout_ = false;
 }

@@ -18,11 +18,13 @@
 #include "platform/toolkit.h"
 
 class QFrame;
+class QLineEdit;
 class QMenu;
 
 namespace tessaly {
 
 class AppLog;
+class ContentsFindProxy;
 class ContentsModel;
 class ContextMenu;
 class FilesModel;
@@ -90,6 +92,10 @@ class MainWindow final : public QMainWindow {
     void lblFiles_Click();
     void lblContent_Click();
     void lblRecords_Click();
+    // Ctrl+F on the contents list: the find bar under it, which filters its
+    // rows; Escape in the bar closes it and shows every row again.
+    void openFindBar();
+    void closeFindBar();
     // The records commands act on the records of the selected rows, found
     // through RecordsPanel::selectedRecords().
     void mnuLocalTime_Click();
@@ -149,6 +155,8 @@ class MainWindow final : public QMainWindow {
     void SearchForIndexFiles(const std::string& root);
     void finishSearch(const std::string& seconds, bool listFull);
     void takeRecords(const RecordsRead& records);
+    // The contents list, with the find bar under it while that is open.
+    void placeContents();
     // Asks, then opens the entry itself: Launch on any list.
     void launchEntry(std::string_view entry);
     void showRecordCount();
@@ -192,6 +200,9 @@ class MainWindow final : public QMainWindow {
     ClickLabel* lblRecords_ = nullptr;
     RecordsPanel* recordsPanel_ = nullptr;
     QLabel* lblRecordCount_ = nullptr;
+    QLineEdit* txtFindContents_ = nullptr;
+    ContentsFindProxy* findProxy_ = nullptr;
+    bool findOpen_ = false;
     QMenu* mnuRecords_ = nullptr;
     QMenu* mnuRecordsServices_ = nullptr;
     std::vector<QAction*> recordServiceActions_;

@@ -104,6 +104,7 @@ class TestRecords : public QObject {
     void exportWritesTheShownRowsInOrder();
     void exportNeverReplacesTheFileRead();
     void propertiesListEveryFieldAndTheHeaders();
+    void findBarFiltersTheRawRows();
 };
 
 void TestRecords::recordsAreReadWithTheContents() {
@@ -340,6 +341,41 @@ void TestRecords::propertiesListEveryFieldAndTheHeaders() {
                 ->toPlainText()
                 .contains(QStringLiteral("Content-Type: text/html")));
     dialog->close();
+}
+
+void TestRecords::findBarFiltersTheRawRows() {
+    Loaded l;
+    l.h.window().lblContent_Click();
+    auto* contents = Child<ReportList>(l.h.window(), "lvwContents");
+    auto* bar = Child<QLineEdit>(l.h.window(), "txtFindContents");
+    const int all = contents->model()->rowCount();
+    QVERIFY(bar->isHidden());  // the designed layout, until asked for
+    l.h.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&l.h.window()));
+    const int listHeight = contents->height();
+    contents->setFocus();
+    QTest::keyClick(contents, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(!bar->isHidden());
+    QVERIFY(contents->height() < listHeight);
+    QVERIFY(bar->geometry().top() >= contents->geometry().bottom());
+
+    // Letter case ignored, as in the records' filter; commands take the row shown.
+    QTest::keyClicks(bar, QStringLiteral("CHARLIE"));
+    QCOMPARE(contents->model()->rowCount(), 1);
+    contents->selectionModel()->setCurrentIndex(
+        contents->model()->index(0, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    l.h.window().mnuCopy_Click();
+    QCOMPARE(l.h.toolkit.clipboard.back(), std::string("http://charlie.example/c"));
+    bar->setText(QStringLiteral("\u20ac\u4e00"));  // no Windows-1252 byte for the second
+    QCOMPARE(contents->model()->rowCount(), 0);
+
+    // Escape closes the bar: every row again, the list at its designed size.
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QVERIFY(bar->isHidden());
+    QCOMPARE(contents->model()->rowCount(), all);
+    QCOMPARE(contents->height(), listHeight);
+    l.h.window().hide();
 }
 
 QTEST_MAIN(TestRecords)

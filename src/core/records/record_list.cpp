@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <ctime>
-#include <functional>
 #include <numeric>
 #include <span>
+
+#include "core/app/ascii_case.h"
 
 namespace tessaly {
 
@@ -17,23 +18,6 @@ constexpr std::int64_t kHourlySpan = 14 * kDay;
 constexpr std::int64_t kMostBars = 100'000;
 constexpr std::uint64_t kTicksPerSecond = 10'000'000;
 constexpr std::uint64_t kFileTimeToUnix = 11'644'473'600;
-
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-struct FoldedEqual {
-    bool operator()(char a, char b) const { return FoldAscii(a) == FoldAscii(b); }
-};
-struct FoldedHash {
-    std::size_t operator()(char c) const { return static_cast<unsigned char>(FoldAscii(c)); }
-};
-using FoldedSearcher =
-    std::boyer_moore_horspool_searcher<std::string::const_iterator, FoldedHash, FoldedEqual>;
-
-bool Contains(std::string_view haystack, const std::string& needle,
-              const FoldedSearcher& searcher) {
-    if (haystack.size() < needle.size()) return false;
-    return searcher(haystack.begin(), haystack.end()).first != haystack.end();
-}
 
 // A time as one number that orders FILETIMEs and FAT times alike; 0 when unset.
 std::uint64_t TimeKey(const StoredTime& time) {
@@ -296,8 +280,7 @@ void RecordList::setFilter(const RecordFilter& filter) {
     const RecordTable& t = *table_;
     std::vector<std::uint32_t> out;
     out.reserve(narrower ? visible_.size() : sorted_.size() / 4);
-    const FoldedSearcher searcher(filter.text.begin(), filter.text.end(), FoldedHash{},
-                                  FoldedEqual{});
+    const NoCaseFinder finder(filter.text);
     const bool plain = !filter.status && !filter.type && !filter.range;
     if (filter.textUnmatchable) from = {};
     for (const std::uint32_t i : from) {
@@ -313,10 +296,8 @@ void RecordList::setFilter(const RecordFilter& filter) {
             };
             const std::string_view url = t.url(i);
             const std::string_view user = t.user(i);
-            if (!Contains(location, filter.text, searcher) &&
-                (inside(url) || !Contains(url, filter.text, searcher)) &&
-                (inside(user) || !Contains(user, filter.text, searcher)) &&
-                !Contains(t.cacheFile(i), filter.text, searcher)) {
+            if (!finder.in(location) && (inside(url) || !finder.in(url)) &&
+                (inside(user) || !finder.in(user)) && !finder.in(t.cacheFile(i))) {
                 continue;
             }
         }
