@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <stop_token>
 
@@ -97,6 +98,7 @@ class ContentsBatcher final : public RowSink {
     ContentsBatcher(BackgroundWork* work, RowBudget& budget) : work_(work), budget_(budget) {}
     void row(std::uint64_t position, std::string_view bytes) override {
         if (!budget_.take()) return;
+        work_->readDone_.store(position, std::memory_order_relaxed);
         batch_.append(bytes, position);
         if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
     }
@@ -204,15 +206,15 @@ void BackgroundWork::startWalk(const std::string& root) {
         });
 }
 
-namespace {
-
 // Takes records into a table while the job goes on and the budget lasts.
 class RecordsCollector final : public RecordSink {
   public:
-    RecordsCollector(RecordTable& table, std::size_t budget, const std::atomic<bool>& stop)
-        : table_(table), left_(budget), stop_(stop) {}
+    RecordsCollector(BackgroundWork& work, RecordTable& table, std::size_t budget,
+                     const std::atomic<bool>& stop)
+        : work_(work), table_(table), left_(budget), stop_(stop) {}
     bool record(const Record& record) override {
         if (stop_.load()) return false;
+        work_.readDone_.store(record.offset, std::memory_order_relaxed);
         if (left_ == 0) {
             full_ = true;
             return false;
@@ -224,11 +226,14 @@ class RecordsCollector final : public RecordSink {
     bool full() const { return full_; }
 
   private:
+    BackgroundWork& work_;
     RecordTable& table_;
     std::size_t left_;
     const std::atomic<bool>& stop_;
     bool full_ = false;
 };
+
+namespace {
 
 struct ScanAndRecords {
     ScanOutcome scan;
@@ -238,12 +243,19 @@ struct ScanAndRecords {
 }  // namespace
 
 void BackgroundWork::startScan(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    readTotal_.store(ec ? 0 : static_cast<std::uint64_t>(size));
+    readDone_.store(0);
+    readingRecords_.store(false);
     startJob<ContentsBatcher>(
-        [path, budget = rowBudget_](ContentsBatcher& batcher, const std::atomic<bool>& stop) {
+        [this, path, budget = rowBudget_](ContentsBatcher& batcher, const std::atomic<bool>& stop) {
             ScanAndRecords out;
             out.scan = ScanFile(path, batcher, &stop);
+            readingRecords_.store(true);
+            readDone_.store(0);
             auto table = std::make_shared<RecordTable>(path);
-            RecordsCollector collector(*table, budget, stop);
+            RecordsCollector collector(*this, *table, budget, stop);
             try {
                 out.records.outcome = ReadRecordsFile(path, collector);
             } catch (const std::bad_alloc&) {
@@ -258,6 +270,10 @@ void BackgroundWork::startScan(const std::string& path) {
             emit recordsRead(result.records);
             finishScan(result.scan, seconds, full);
         });
+}
+
+BackgroundWork::Progress BackgroundWork::progress() const {
+    return {readingRecords_.load(), readDone_.load(std::memory_order_relaxed), readTotal_.load()};
 }
 
 void BackgroundWork::requestStop() { worker_.request_stop(); }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -55,6 +57,16 @@ class BackgroundWork final : public QObject {
     // Stops the running job and waits for its thread. Its finished signal
     // still comes, later, from the event loop.
     void stopAndWait();
+    // How far a running scan has read its file: the file position reached
+    // and the file's size, for the contents (the raw scan) and then for the
+    // records; polled from the user-interface thread.
+    struct Progress {
+        bool records = false;  // the second pass, the records
+        std::uint64_t done = 0;
+        std::uint64_t total = 0;
+    };
+    Progress progress() const;
+
     // A job runs or its end has not been reported yet.
     bool busy() const { return worker_.joinable(); }
 
@@ -89,6 +101,11 @@ class BackgroundWork final : public QObject {
     void join();
 
     friend class FilesBatcher;
+    friend class RecordsCollector;
+
+    std::atomic<bool> readingRecords_{false};
+    std::atomic<std::uint64_t> readDone_{0};
+    std::atomic<std::uint64_t> readTotal_{0};
     friend class ContentsBatcher;
 
     AppLog& log_;

@@ -10,9 +10,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <new>
 #include <sstream>
 #include <variant>
@@ -192,6 +195,14 @@ void MainWindow::buildWidgets() {
     lblRecordCount_->setObjectName("lblRecordCount");
     statusBar()->addPermanentWidget(lblRecordCount_);
     lblRecordCount_->setVisible(false);
+    prgRead_ = new QProgressBar(statusBar());
+    prgRead_->setObjectName("prgRead");
+    prgRead_->setMaximumWidth(260);
+    prgRead_->setVisible(false);
+    statusBar()->addPermanentWidget(prgRead_);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(100);
+    connect(progressTimer_, &QTimer::timeout, this, &MainWindow::showProgress);
 
     for (auto* l : {lblFiles_, lblContent_, lblRecords_, lblBrowse_, lblSearch_})
         SetColours(l, WindowBackground(), Qt::black);
@@ -389,6 +400,8 @@ void MainWindow::perform(const Effect& effect) {
                        // The load steps end before the scan fills the list.
                        ensureLoaded();
                        work_->startScan(e.path);
+                       showProgress();
+                       progressTimer_->start();
                    },
                    [this](const StopWork& e) {
                        if (e.wait) {
@@ -550,8 +563,6 @@ void MainWindow::lblSearch_Click() {
         case SearchAction::Stop:
             apply(StopClicked{});
             break;
-        case SearchAction::Nothing:
-            break;
     }
 }
 
@@ -573,8 +584,24 @@ void MainWindow::ExtractContents(const std::string& path, ExtractFrom from, bool
     }
 }
 
+void MainWindow::showProgress() {
+    const BackgroundWork::Progress p = work_->progress();
+    if (!work_->busy() || p.total == 0) {
+        prgRead_->setVisible(false);
+        return;
+    }
+    // KiB, so that a file of any size fits the bar's int.
+    prgRead_->setRange(0, static_cast<int>(std::min<std::uint64_t>(p.total / 1024 + 1, INT_MAX)));
+    prgRead_->setValue(static_cast<int>(std::min<std::uint64_t>(p.done / 1024, INT_MAX)));
+    prgRead_->setFormat((p.records ? QStringLiteral("Records: ") : QStringLiteral("Contents: ")) +
+                        QStringLiteral("%L1 of %L2 KB").arg(p.done / 1024).arg(p.total / 1024));
+    prgRead_->setVisible(true);
+}
+
 void MainWindow::finishExtraction(const ScanOutcome& outcome, const std::string& seconds,
                                   bool listFull) {
+    progressTimer_->stop();
+    prgRead_->setVisible(false);
     apply(ScanFinished{static_cast<std::size_t>(contentsModel_->rowCount()), outcome.ok,
                        outcome.ok ? std::string() : outcome.error.ReportText(), seconds, listFull});
     if (!session_.closing()) emit workFinished();

@@ -18,6 +18,8 @@
 #include "platform/toolkit.h"
 
 class QFrame;
+class QProgressBar;
+class QTimer;
 class QLineEdit;
 class QMenu;
 
@@ -157,6 +159,8 @@ class MainWindow final : public QMainWindow {
     void takeRecords(const RecordsRead& records);
     // The contents list, with the find bar under it while that is open.
     void placeContents();
+    // The progress bar of a running scan: bytes read of the file's size.
+    void showProgress();
     // Asks, then opens the entry itself: Launch on any list.
     void launchEntry(std::string_view entry);
     void showRecordCount();
@@ -200,6 +204,8 @@ class MainWindow final : public QMainWindow {
     ClickLabel* lblRecords_ = nullptr;
     RecordsPanel* recordsPanel_ = nullptr;
     QLabel* lblRecordCount_ = nullptr;
+    QProgressBar* prgRead_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
     QLineEdit* txtFindContents_ = nullptr;
     ContentsFindProxy* findProxy_ = nullptr;
     bool findOpen_ = false;

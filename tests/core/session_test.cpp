@@ -117,16 +117,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "files shown off | contents hidden on | field off | browse off | Stop on | "
                      "view 1 | status \"\" | title \"\""},
         // The scan: the contents list stands over the files list, its header
-        // gone for good; from the files list the Search button is off too.
+        // gone for good; the Search button stops the read.
         ControlsCase{"ScanningFromTheFilesList",
                      {kSearch, kWalkEnd, kView},
                      "files shown off | contents shown on headless | field off | browse off | "
-                     "Search off | view 1 | status \"Extracting contents.... please wait (this "
+                     "Stop on | view 1 | status \"Extracting contents.... please wait (this "
                      "may take a few minutes)\" | title \"\""},
         ControlsCase{"ScanningAtStartUp",
                      {kStartUpScan},
                      "files shown off | contents shown on headless | field off | browse off | "
-                     "Search on | view 1 | status \"Extracting contents.... please wait (this "
+                     "Stop on | view 1 | status \"Extracting contents.... please wait (this "
                      "may take a few minutes)\" | title \"\""},
         ControlsCase{"ScanFoundEntries",
                      {kView, kFound4},
@@ -180,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         ControlsCase{"FilesTabDuringAScan",
                      {kView, kFilesTab},
                      "files shown off | contents hidden on headless | field off | browse off | "
-                     "Search off | view 1 | status \"Extracting contents.... please wait (this "
+                     "Stop on | view 1 | status \"Extracting contents.... please wait (this "
                      "may take a few minutes)\" | title \" [ Files ]\""},
         // A scan that ends with the Files tab in front shows its entries.
         ControlsCase{"ScanEndsWithTheFilesTabInFront",
@@ -285,6 +285,8 @@ INSTANTIATE_TEST_SUITE_P(
         // One job at a time: while one runs, nothing starts another.
         EffectsCase{"SearchDuringAWalk", {kSearch}, SearchClicked{"/other"}, {}},
         EffectsCase{"SearchDuringAStartUpScan", {kStartUpScan}, SearchClicked{"/other"}, {}},
+        // The Search button stops a long read as it stops a walk.
+        EffectsCase{"StopDuringAScan", {kView}, StopClicked{}, {"stop"}},
         EffectsCase{"ExtractDuringAWalk", {kSearch}, kView, {}},
         EffectsCase{"ExtractDuringAScan", {kView}, kView, {}},
         // Clicks that do not fit the state.
@@ -305,7 +307,7 @@ TEST(Session, SearchButtonActsByState) {
     EXPECT_EQ(s.searchAction(), SearchAction::Stop);
     (void)s.handle(kWalkEnd);
     (void)s.handle(kStartUpScan);
-    EXPECT_EQ(s.searchAction(), SearchAction::Nothing);
+    EXPECT_EQ(s.searchAction(), SearchAction::Stop);
     (void)s.handle(kFound4);
     EXPECT_EQ(s.searchAction(), SearchAction::Back);
     (void)s.handle(kBack);

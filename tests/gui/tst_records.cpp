@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -105,6 +107,7 @@ class TestRecords : public QObject {
     void exportNeverReplacesTheFileRead();
     void propertiesListEveryFieldAndTheHeaders();
     void findBarFiltersTheRawRows();
+    void aReadShowsItsProgressAndStops();
 };
 
 void TestRecords::recordsAreReadWithTheContents() {
@@ -376,6 +379,26 @@ void TestRecords::findBarFiltersTheRawRows() {
     QCOMPARE(contents->model()->rowCount(), all);
     QCOMPARE(contents->height(), listHeight);
     l.h.window().hide();
+}
+
+void TestRecords::aReadShowsItsProgressAndStops() {
+    Harness h;
+    const std::string path = h.dir.file("big.dat");
+    QVERIFY(WriteIndexDat(path, GenerateIndexDatEntries(20000, 7)));
+    const auto size = std::filesystem::file_size(path);
+    h.window().ExtractContents(path, ExtractFrom::FilesList);
+    // The bar counts the file's size in KB from the start; the Search button
+    // stops the read as it stops a walk.
+    auto* bar = Child<QProgressBar>(h.window(), "prgRead");
+    QVERIFY(bar->isVisibleTo(&h.window()));
+    QCOMPARE(bar->maximum(), static_cast<int>(size / 1024 + 1));
+    auto* search = Child<QLabel>(h.window(), "lblSearch");
+    QCOMPARE(search->text(), QStringLiteral("Stop"));
+    QVERIFY(search->isEnabled());
+    h.window().lblSearch_Click();
+    QVERIFY(h.waitIdle());
+    QVERIFY(!bar->isVisibleTo(&h.window()));
+    QVERIFY(search->text() != QStringLiteral("Stop"));
 }
 
 QTEST_MAIN(TestRecords)
