@@ -91,11 +91,9 @@ bool RecordsModel::columnUsed(int column) const {
 
 void RecordsModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= static_cast<int>(kRecordColumns)) return;
-    emit layoutAboutToBeChanged();
     beginResetModel();
     list_.sort(ColumnOf(column), order == Qt::AscendingOrder);
     endResetModel();
-    emit layoutChanged();
 }
 
 void RecordsModel::setTable(std::shared_ptr<const RecordTable> table) {
@@ -295,6 +293,13 @@ RecordsPanel::RecordsPanel(QWidget* parent) : QWidget(parent) {
             [this] { table_->header()->setSortIndicatorShown(true); });
     layout->addWidget(table_, 1);
 
+    // A sort or a filter keeps the records selected that still show, and the
+    // current one in view.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        keptSelection_ = selectedRecords();
+        keptCurrent_ = currentRecord();
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this, &RecordsPanel::restoreSelection);
     connect(filter_, &QLineEdit::textChanged, this, &RecordsPanel::applyFilter);
     connect(status_, &QComboBox::currentIndexChanged, this, &RecordsPanel::applyFilter);
     connect(type_, &QComboBox::currentIndexChanged, this, &RecordsPanel::applyFilter);
@@ -310,6 +315,8 @@ void RecordsPanel::setTable(std::shared_ptr<const RecordTable> table) {
         type_->setCurrentIndex(0);
         timeline_->setTimeline(std::move(timeline));
     }
+    // Nothing selected is kept into another file's records.
+    table_->selectionModel()->clear();
     table_->header()->setSortIndicator(-1, Qt::AscendingOrder);
     table_->header()->setSortIndicatorShown(false);
     model_->setTable(std::move(table));
@@ -352,6 +359,37 @@ void RecordsPanel::applyFilter() {
     filter.range = timeline_->range();
     model_->setFilter(filter);
     emit shownChanged();
+}
+
+void RecordsPanel::restoreSelection() {
+    std::vector<std::size_t> kept = std::exchange(keptSelection_, {});
+    const std::optional<std::size_t> current = std::exchange(keptCurrent_, std::nullopt);
+    if (kept.empty() || !model_->list().hasTable()) return;
+    // Each kept record's row, then runs of neighbouring rows as one range.
+    const RecordList& list = model_->list();
+    std::vector<std::int32_t> rowOf(list.total(), -1);
+    for (std::size_t row = 0; row < list.shown(); ++row)
+        rowOf[list.recordAt(row)] = static_cast<std::int32_t>(row);
+    std::vector<int> rows;
+    for (const std::size_t record : kept) {
+        if (record < rowOf.size() && rowOf[record] >= 0) rows.push_back(rowOf[record]);
+    }
+    std::sort(rows.begin(), rows.end());
+    QItemSelection selection;
+    const int last = model_->columnCount() - 1;
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1) ++j;
+        selection.select(model_->index(rows[i], 0), model_->index(rows[j], last));
+        i = j + 1;
+    }
+    QItemSelectionModel* model = table_->selectionModel();
+    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (current && *current < rowOf.size() && rowOf[*current] >= 0) {
+        const QModelIndex index = model_->index(rowOf[*current], 0);
+        model->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        table_->scrollTo(index);
+    }
 }
 
 std::vector<std::size_t> RecordsPanel::selectedRecords() const {

@@ -112,6 +112,7 @@ class RecordsPanel final : public QWidget {
   private:
     void applyFilter();
     void showColumns();
+    void restoreSelection();
 
     RecordsModel* model_ = nullptr;
     ReportList* table_ = nullptr;
@@ -119,6 +120,8 @@ class RecordsPanel final : public QWidget {
     QLineEdit* filter_ = nullptr;
     QComboBox* status_ = nullptr;
     QComboBox* type_ = nullptr;
+    std::vector<std::size_t> keptSelection_;  // across a sort or a filter
+    std::optional<std::size_t> keptCurrent_;
 };
 
 }  // namespace tessaly

@@ -173,7 +173,10 @@ void TestRecords::sortAndFilterKeepCommandsOnTheRightRecord() {
     // By URL, then again for descending; a filter on top.
     l.model().sort(static_cast<int>(RecordColumn::Url), Qt::AscendingOrder);
     QCOMPARE(l.urls().first(), QStringLiteral("http://alpha.example/a"));
+    l.select(0);  // alpha, kept selected through the next sort
     l.model().sort(static_cast<int>(RecordColumn::Url), Qt::DescendingOrder);
+    QCOMPARE(l.panel().selectedRecords(), std::vector<std::size_t>{1});
+    QCOMPARE(l.panel().table().currentIndex().row(), 4);
     QCOMPARE(l.urls(), (QStringList{"http://echo.example/e", "http://delta.example/d",
                                     "http://charlie.example/c", "http://bravo.example/B",
                                     "http://alpha.example/a"}));
