@@ -180,6 +180,15 @@ void MainWindow::buildWidgets() {
     recordsPanel_->table().viewport()->installEventFilter(this);
     recordsPanel_->setVisible(false);
     connect(recordsPanel_, &RecordsPanel::shownChanged, this, &MainWindow::showRecordCount);
+    // A double-click opens what the menu's first command opens: a file's
+    // contents (with the same warning), a record's properties.
+    connect(lvwFiles_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid() && lvwFiles_->isEnabled()) mnuView_Click();
+    });
+    connect(&recordsPanel_->table(), &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) {
+                if (index.isValid()) mnuRecordProperties_Click();
+            });
 
     lblSearchIn_ = new QLabel(QStringLiteral("Search in:"), central);
     lblSearchIn_->setObjectName("lblSearchIn");
@@ -1183,7 +1192,8 @@ void MainWindow::mnuExportRecords_Click() {
     // The format follows the name's ending; a name without a known one is CSV.
     const RecordExportFormat* chosen = FindRecordExportFormat("csv");
     for (const RecordExportFormat* format : formats) {
-        const std::string ending = "." + Str(format->extension);
+        std::string ending(1, '.');
+        ending += format->extension;
         if (name.size() > ending.size() &&
             QString::fromStdString(name).endsWith(QString::fromStdString(ending),
                                                   Qt::CaseInsensitive)) {

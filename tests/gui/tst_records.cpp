@@ -108,6 +108,7 @@ class TestRecords : public QObject {
     void propertiesListEveryFieldAndTheHeaders();
     void findBarFiltersTheRawRows();
     void aReadShowsItsProgressAndStops();
+    void doubleClickOnAFileReadsItsRecords();
 };
 
 void TestRecords::recordsAreReadWithTheContents() {
@@ -402,6 +403,30 @@ void TestRecords::aReadShowsItsProgressAndStops() {
     QVERIFY(h.waitIdle());
     QVERIFY(!bar->isVisibleTo(&h.window()));
     QVERIFY(search->text() != QStringLiteral("Stop"));
+}
+
+void TestRecords::doubleClickOnAFileReadsItsRecords() {
+    Harness h;
+    h.dir.write("tree/index.dat", BuildIndexDat(Entries()));
+    h.window().startUp("");
+    h.window().show();
+    Child<QLineEdit>(h.window(), "txtSearchIn")
+        ->setText(QString::fromStdString(h.dir.file("tree")));
+    h.window().lblSearch_Click();
+    QVERIFY(h.waitIdle());
+    auto* files = Child<ReportList>(h.window(), "lvwFiles");
+    QCOMPARE(files->model()->rowCount(), 1);
+    h.toolkit.answers = {MsgAnswer::Ok};  // the warning before a read
+    QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
+    const QPoint at = files->visualRect(files->model()->index(0, 0)).center();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(h.waitIdle());
+    QVERIFY(h.toolkit.prompts.size() >= 2);
+    QCOMPARE(h.toolkit.prompts[h.toolkit.prompts.size() - 2].text,
+             std::string("Warning: this process may take a few moments"));
+    QCOMPARE(Child<QLabel>(h.window(), "lblRecords")->text(), QStringLiteral("Records (5)"));
+    h.window().hide();
 }
 
 QTEST_MAIN(TestRecords)
