@@ -190,11 +190,18 @@ void TestRecords::sortAndFilterKeepCommandsOnTheRightRecord() {
     l.select(1);
     l.h.window().mnuRecordCopy_Click();
     QCOMPARE(l.h.toolkit.clipboard.back(), std::string("http://alpha.example/a"));
+    // A look-up service of the settings, from the records' own submenu.
+    l.h.toolkit.choose = QStringLiteral("mnuURLCheckSafeWeb");
+    PressOnList(&l.panel().table(), Qt::RightButton, Qt::RightButton, 1);
+    QCOMPARE(l.h.shell.opened.size(), std::size_t{1});
+    QVERIFY2(
+        QString::fromStdString(l.h.shell.opened.back()).endsWith(QStringLiteral("alpha.example")),
+        l.h.shell.opened.back().c_str());
     l.select(0);
     l.h.toolkit.choose = QStringLiteral("mnuRecordOpen");
     l.h.toolkit.answers = {MsgAnswer::Yes};
     PressOnList(&l.panel().table(), Qt::RightButton, Qt::RightButton, 0);
-    QCOMPARE(l.h.toolkit.popups.size(), std::size_t{1});
+    QCOMPARE(l.h.toolkit.popups.size(), std::size_t{2});
     QVERIFY(l.h.toolkit.popups.back().contains(QStringLiteral("mnuCopyRows")));
     QCOMPARE(l.h.shell.opened.back(), std::string("http://delta.example/d"));
 
