@@ -262,6 +262,11 @@ void BackgroundWork::startScan(const std::string& path) {
                 out.records.full = true;  // the records read so far stay
             }
             out.records.full = out.records.full || collector.full();
+            try {
+                out.records.timeline = MakeTimeline(*table);
+            } catch (const std::bad_alloc&) {
+                out.records.timeline = {};  // no bars; the records stay
+            }
             out.records.table = std::move(table);
             return out;
         },

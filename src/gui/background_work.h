@@ -11,7 +11,7 @@
 
 #include "core/extract/contents_rows.h"
 #include "core/extract/scanner.h"
-#include "core/records/record_table.h"
+#include "core/records/record_list.h"
 #include "core/search/index_file_row.h"
 #include "gui/mailbox.h"
 
@@ -30,6 +30,7 @@ struct FilesDelivery {
 // the records read so far are kept.
 struct RecordsRead {
     std::shared_ptr<const RecordTable> table;
+    Timeline timeline;  // made on the worker too, to spare the user-interface thread
     RecordsOutcome outcome;
     bool full = false;
 };

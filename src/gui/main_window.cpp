@@ -1049,7 +1049,7 @@ void MainWindow::buildRecordsMenu() {
 }
 
 void MainWindow::takeRecords(const RecordsRead& records) {
-    recordsPanel_->setTable(records.table);
+    recordsPanel_->setTable(records.table, records.timeline);
     const std::size_t count = records.table ? records.table->size() : 0;
     lblRecords_->setText(count > 0
                              ? UiText(texts::kRecordsTab) + QStringLiteral(" (%L1)").arg(count)

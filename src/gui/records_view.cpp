@@ -306,8 +306,7 @@ RecordsPanel::RecordsPanel(QWidget* parent) : QWidget(parent) {
     connect(timeline_, &TimelineBar::rangeChanged, this, &RecordsPanel::applyFilter);
 }
 
-void RecordsPanel::setTable(std::shared_ptr<const RecordTable> table) {
-    Timeline timeline = table ? MakeTimeline(*table) : Timeline{};
+void RecordsPanel::setTable(std::shared_ptr<const RecordTable> table, Timeline timeline) {
     {
         const QSignalBlocker a(filter_), b(status_), c(type_), d(timeline_);
         filter_->clear();

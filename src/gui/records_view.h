@@ -98,7 +98,8 @@ class RecordsPanel final : public QWidget {
     QComboBox& statusChoice() { return *status_; }
     QComboBox& typeChoice() { return *type_; }
 
-    void setTable(std::shared_ptr<const RecordTable> table);
+    // `timeline` is MakeTimeline(*table), made where the table was read.
+    void setTable(std::shared_ptr<const RecordTable> table, Timeline timeline);
     // The records of the selected rows in their shown order, and of the
     // current row.
     std::vector<std::size_t> selectedRecords() const;

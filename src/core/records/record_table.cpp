@@ -92,6 +92,7 @@ void RecordTable::append(const Record& record) {
     }
     entries_.back().push_back(e);
     ++size_;
+    ++kindCounts_[static_cast<std::size_t>(e.kind)];
 }
 
 std::string_view RecordTable::text(const Entry& e, Text which) const {
@@ -146,10 +147,7 @@ Record RecordTable::at(std::size_t i) const {
 }
 
 RecordKind RecordTable::mainKind() const {
-    std::array<std::size_t, 6> counts{};
-    for (const auto& chunk : entries_) {
-        for (const Entry& e : chunk) ++counts[static_cast<std::size_t>(e.kind)];
-    }
+    const std::array<std::size_t, 6>& counts = kindCounts_;
     // The special stores (Other) name no columns while any other kind is there.
     std::size_t best = static_cast<std::size_t>(RecordKind::Cache);
     for (std::size_t k = 0; k < counts.size(); ++k) {

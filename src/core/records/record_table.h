@@ -105,6 +105,7 @@ class RecordTable {
     std::vector<std::vector<Entry>> entries_;
     std::size_t size_ = 0;
     std::vector<std::string> arena_;
+    std::array<std::size_t, 6> kindCounts_{};  // by RecordKind
 };
 
 // Collects every record a read delivers into a table.
