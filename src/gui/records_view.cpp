@@ -47,7 +47,7 @@ QVariant RecordsModel::data(const QModelIndex& index, int role) const {
     const RecordColumn column = ColumnOf(index.column());
     switch (role) {
         case Qt::DisplayRole:
-            return EntryText(RecordCellText(table, record, column, localZone_));
+            return EntryText(RecordCellText(table, record, column, showsLocal(column)));
         case Qt::BackgroundRole:
             // The Status column says it in words; the colour only helps the eye.
             switch (table.status(record)) {
@@ -70,19 +70,23 @@ QVariant RecordsModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+    if (orientation != Qt::Horizontal || section < 0 ||
         section >= static_cast<int>(kRecordColumns)) {
         return {};
     }
     const RecordColumn column = ColumnOf(section);
-    QString name = UiText(RecordColumnName(column, kind_));
-    if (!IsTimeColumn(column)) return name;
-    // The zone the column shows: a time kept in the writer's local time
-    // shows as stored, so its name says so already.
-    if (name.endsWith(QStringLiteral("(local)"))) return name;
-    const QString zone = localZone_ ? QStringLiteral("(local)") : QStringLiteral("(UTC)");
-    if (name.endsWith(QStringLiteral("(UTC)"))) return name.replace(QStringLiteral("(UTC)"), zone);
-    return name + QLatin1Char(' ') + zone;
+    const QString name = UiText(RecordColumnName(column, kind_));
+    if (role == Qt::DisplayRole) return name;
+    if (role != Qt::ToolTipRole || !IsTimeColumn(column)) return {};
+    if (name.endsWith(QStringLiteral("(local)")))
+        return QStringLiteral("The writer's local time, as stored (its zone is unknown)");
+    return showsLocal(column) ? QStringLiteral("In this computer's local time (View menu)")
+                              : QStringLiteral("In UTC");
+}
+
+bool RecordsModel::showsLocal(RecordColumn column) const {
+    // A column whose name gives its zone keeps to it whatever the switch says.
+    return localZone_ && !RecordColumnName(column, kind_).ends_with("(UTC)");
 }
 
 bool RecordsModel::columnUsed(int column) const {

@@ -43,6 +43,9 @@ class RecordsModel final : public QAbstractTableModel {
     bool columnUsed(int column) const;
 
   private:
+    // Whether a time column shows this computer's zone rather than UTC.
+    bool showsLocal(RecordColumn column) const;
+
     RecordList list_;
     RecordKind kind_ = RecordKind::Cache;
     bool localZone_ = false;

@@ -98,6 +98,7 @@ class TestRecords : public QObject {
   private slots:
     void recordsAreReadWithTheContents();
     void timesInUtcOrLocalTimeRemembered();
+    void aColumnNamedForItsZoneKeepsIt();
     void sortAndFilterKeepCommandsOnTheRightRecord();
     void copyRowsTakesTheSelectedRowsWithAHeader();
     void showRawEntrySelectsTheRawRowOfTheRecord();
@@ -127,8 +128,13 @@ void TestRecords::recordsAreReadWithTheContents() {
     auto header = [&](RecordColumn c) {
         return l.model().headerData(static_cast<int>(c), Qt::Horizontal, Qt::DisplayRole);
     };
-    QCOMPARE(header(RecordColumn::FirstTime).toString(), QStringLiteral("Last accessed (UTC)"));
-    QCOMPARE(header(RecordColumn::SecondTime).toString(), QStringLiteral("Last modified (UTC)"));
+    QCOMPARE(header(RecordColumn::FirstTime).toString(), QStringLiteral("Last accessed"));
+    QCOMPARE(header(RecordColumn::SecondTime).toString(), QStringLiteral("Last modified"));
+    QCOMPARE(
+        l.model()
+            .headerData(static_cast<int>(RecordColumn::FirstTime), Qt::Horizontal, Qt::ToolTipRole)
+            .toString(),
+        QStringLiteral("In UTC"));
     QCOMPARE(l.cell(3, RecordColumn::Status), QStringLiteral("recovered"));
     QCOMPARE(l.cell(0, RecordColumn::Status), QStringLiteral("live"));
     QVERIFY(l.model().index(3, 1).data(Qt::BackgroundRole).isValid());
@@ -153,9 +159,11 @@ void TestRecords::timesInUtcOrLocalTimeRemembered() {
         item->trigger();
         QVERIFY(item->isChecked());
         QCOMPARE(l.cell(1, RecordColumn::FirstTime), QStringLiteral("2013-03-10 03:00:00"));
-        QCOMPARE(l.model().headerData(static_cast<int>(RecordColumn::FirstTime), Qt::Horizontal,
-                                      Qt::DisplayRole),
-                 QVariant(QStringLiteral("Last accessed (local)")));
+        QVERIFY(l.model()
+                    .headerData(static_cast<int>(RecordColumn::FirstTime), Qt::Horizontal,
+                                Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("local time")));
         QVERIFY(l.h.settingsText().find("[Records]\r\nLocalTime=1") != std::string::npos ||
                 l.h.settingsText().find("[Records]\nLocalTime=1") != std::string::npos);
         // A window opened later reads the switch back.
@@ -164,6 +172,37 @@ void TestRecords::timesInUtcOrLocalTimeRemembered() {
         second.startUp("");
         QVERIFY(second.recordsPanel().model().localZone());
         QVERIFY(Child<QAction>(second, "mnuLocalTime")->isChecked());
+    }
+    qunsetenv("TZ");
+    tzset();
+}
+
+void TestRecords::aColumnNamedForItsZoneKeepsIt() {
+    qputenv("TZ", "UTC-2");
+    tzset();
+    {
+        Harness h;
+        IndexDatEntry daily;
+        daily.location = ":2013031020130311: mary@http://daily.example/";
+        daily.lastAccessed = kBase + kHourTicks;
+        daily.lastModified = kBase + 3 * kHourTicks;
+        h.dir.write("index.dat", BuildIndexDat({daily}));
+        h.toolkit.answers = {MsgAnswer::Ok};
+        h.window().startUp(h.dir.file("index.dat"));
+        RecordsModel& model = h.window().recordsPanel().model();
+        auto header = [&](RecordColumn c) {
+            return model.headerData(static_cast<int>(c), Qt::Horizontal, Qt::DisplayRole)
+                .toString();
+        };
+        auto cell = [&](RecordColumn c) {
+            return model.index(0, static_cast<int>(c)).data().toString();
+        };
+        QCOMPARE(header(RecordColumn::FirstTime), QStringLiteral("Visited (UTC)"));
+        QCOMPARE(header(RecordColumn::SecondTime), QStringLiteral("Visited (local)"));
+        Child<QAction>(h.window(), "mnuLocalTime")->trigger();
+        // Still UTC under its name, and the writer's local time as stored.
+        QCOMPARE(cell(RecordColumn::FirstTime), QStringLiteral("2013-03-10 01:00:00"));
+        QCOMPARE(cell(RecordColumn::SecondTime), QStringLiteral("2013-03-10 03:00:00"));
     }
     qunsetenv("TZ");
     tzset();
