@@ -47,7 +47,8 @@ std::vector<IndexDatEntry> Entries() {
     for (std::size_t i = 0; i < 5; ++i) {
         IndexDatEntry e;
         e.location = urls[i];
-        e.fileName = "f" + std::to_string(i) + "[1].htm";
+        e.fileName = 'f' + std::to_string(i);
+        e.fileName += "[1].htm";
         e.headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
         e.lastAccessed = kBase + i * kHourTicks;
         e.lastModified = kBase - kHourTicks;
