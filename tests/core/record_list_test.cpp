@@ -24,10 +24,10 @@ StoredTime Utc(std::int64_t unixSeconds) {
             false};
 }
 
-struct Spec {
-    Spec(std::string location_, RecordStatus status_ = RecordStatus::Live,
-         RecordType type_ = RecordType::Url, std::int64_t time_ = 0, std::string cacheFile_ = {},
-         std::string headerUser_ = {})
+struct Sample {
+    Sample(std::string location_, RecordStatus status_ = RecordStatus::Live,
+           RecordType type_ = RecordType::Url, std::int64_t time_ = 0, std::string cacheFile_ = {},
+           std::string headerUser_ = {})
         : location(std::move(location_)),
           status(status_),
           type(type_),
@@ -43,10 +43,10 @@ struct Spec {
 };
 
 // A table whose records own their texts in `keep`.
-std::shared_ptr<RecordTable> Table(const std::vector<Spec>& specs) {
+std::shared_ptr<RecordTable> Table(const std::vector<Sample>& samples) {
     auto table = std::make_shared<RecordTable>("/ev/index.dat");
     std::uint64_t offset = 0x5000;
-    for (const Spec& s : specs) {
+    for (const Sample& s : samples) {
         Record r;
         r.file = "/ev/index.dat";
         r.offset = offset;
