@@ -16,31 +16,8 @@
 #include "core/settings/settings_store.h"
 #include "gui/main_window.h"
 #include "gui/models.h"
+#include "quiet_services.h"
 #include "support/temp_dir.h"
-
-namespace {
-
-class QuietToolkit final : public tessaly::Toolkit, public tessaly::MenuPopper {
-  public:
-    tessaly::MsgAnswer messageBox(const std::string&, tessaly::MsgIcon,
-                                  tessaly::MsgButtons) override {
-        return tessaly::MsgAnswer::Ok;
-    }
-    std::string saveFileName(const std::string&, const std::string&, const std::string&) override {
-        return {};
-    }
-    std::string pickFolder(const std::string&) override { return {}; }
-    void setClipboardText(const std::string&) override {}
-    void popup(QMenu&, const QPoint&) override {}
-};
-
-class NoShell final : public tessaly::Shell {
-  public:
-    void open(const std::string&) override {}
-    void showProperties(const std::string&) override {}
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -62,8 +39,8 @@ int main(int argc, char** argv) {
 
     tessaly::SettingsStore settings(dir.path());
     tessaly::AppLog log(settings);
-    QuietToolkit toolkit;
-    NoShell shell;
+    tessaly::bench::QuietToolkit toolkit;
+    tessaly::bench::NoShell shell;
     tessaly::MainWindow window({settings, log, toolkit, shell, toolkit, dir.path()});
     window.startUp("");
     window.show();

@@ -3,9 +3,11 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <stop_token>
 
+#include "core/records/records_reader.h"
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "platform/dos_path.h"
@@ -94,9 +96,10 @@ bool RanOutOfMemory(Work&& work, Flush&& flush) {
 class ContentsBatcher final : public RowSink {
   public:
     ContentsBatcher(BackgroundWork* work, RowBudget& budget) : work_(work), budget_(budget) {}
-    void row(std::uint64_t, std::string_view bytes) override {
+    void row(std::uint64_t position, std::string_view bytes) override {
         if (!budget_.take()) return;
-        batch_.append(bytes);
+        work_->readDone_.store(position, std::memory_order_relaxed);
+        batch_.append(bytes, position);
         if (batch_.size() >= kContentsBatchRows || Clock::now() - last_ >= kBatchInterval) flush();
     }
     void flush() {
@@ -203,14 +206,79 @@ void BackgroundWork::startWalk(const std::string& root) {
         });
 }
 
+// Takes records into a table while the job goes on and the budget lasts.
+class RecordsCollector final : public RecordSink {
+  public:
+    RecordsCollector(BackgroundWork& work, RecordTable& table, std::size_t budget,
+                     const std::atomic<bool>& stop)
+        : work_(work), table_(table), left_(budget), stop_(stop) {}
+    bool record(const Record& record) override {
+        if (stop_.load()) return false;
+        work_.readDone_.store(record.offset, std::memory_order_relaxed);
+        if (left_ == 0) {
+            full_ = true;
+            return false;
+        }
+        --left_;
+        table_.append(record);
+        return true;
+    }
+    bool full() const { return full_; }
+
+  private:
+    BackgroundWork& work_;
+    RecordTable& table_;
+    std::size_t left_;
+    const std::atomic<bool>& stop_;
+    bool full_ = false;
+};
+
+namespace {
+
+struct ScanAndRecords {
+    ScanOutcome scan;
+    RecordsRead records;
+};
+
+}  // namespace
+
 void BackgroundWork::startScan(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    readTotal_.store(ec ? 0 : static_cast<std::uint64_t>(size));
+    readDone_.store(0);
+    readingRecords_.store(false);
     startJob<ContentsBatcher>(
-        [path](ContentsBatcher& batcher, const std::atomic<bool>& stop) {
-            return ScanFile(path, batcher, &stop);
+        [this, path, budget = rowBudget_](ContentsBatcher& batcher, const std::atomic<bool>& stop) {
+            ScanAndRecords out;
+            out.scan = ScanFile(path, batcher, &stop);
+            readingRecords_.store(true);
+            readDone_.store(0);
+            auto table = std::make_shared<RecordTable>(path);
+            RecordsCollector collector(*this, *table, budget, stop);
+            try {
+                out.records.outcome = ReadRecordsFile(path, collector);
+            } catch (const std::bad_alloc&) {
+                out.records.full = true;  // the records read so far stay
+            }
+            out.records.full = out.records.full || collector.full();
+            try {
+                out.records.timeline = MakeTimeline(*table);
+            } catch (const std::bad_alloc&) {
+                out.records.timeline = {};  // no bars; the records stay
+            }
+            out.records.table = std::move(table);
+            return out;
         },
-        [this](const ScanOutcome& outcome, const std::string& seconds, bool full) {
-            finishScan(outcome, seconds, full);
+        [this](const ScanAndRecords& result, const std::string& seconds, bool full) {
+            join();
+            emit recordsRead(result.records);
+            finishScan(result.scan, seconds, full);
         });
+}
+
+BackgroundWork::Progress BackgroundWork::progress() const {
+    return {readingRecords_.load(), readDone_.load(std::memory_order_relaxed), readTotal_.load()};
 }
 
 void BackgroundWork::requestStop() { worker_.request_stop(); }

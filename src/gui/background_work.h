@@ -1,13 +1,17 @@
 #pragma once
 
 #include <QObject>
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/extract/contents_rows.h"
 #include "core/extract/scanner.h"
+#include "core/records/record_list.h"
 #include "core/search/index_file_row.h"
 #include "gui/mailbox.h"
 
@@ -19,6 +23,16 @@ class AppLog;
 struct FilesDelivery {
     std::vector<IndexFileRow> rows;
     std::string folder;  // the folder being walked, for the status line
+};
+
+// The records of the file a scan read, read after the scan on the same
+// worker. `full`: the read stopped at the row budget or when memory ran short;
+// the records read so far are kept.
+struct RecordsRead {
+    std::shared_ptr<const RecordTable> table;
+    Timeline timeline;  // made on the worker too, to spare the user-interface thread
+    RecordsOutcome outcome;
+    bool full = false;
 };
 
 // The window's long jobs, the walk for index files and the scan of one file,
@@ -36,7 +50,7 @@ class BackgroundWork final : public QObject {
     // Walks the folder tree under `root`; each file found is logged with its
     // short path.
     void startWalk(const std::string& root);
-    // Scans one file for entries.
+    // Scans one file for entries, then reads its records.
     void startScan(const std::string& path);
     // Asks the running job to stop at its next check; it still ends with its
     // finished signal.
@@ -44,6 +58,16 @@ class BackgroundWork final : public QObject {
     // Stops the running job and waits for its thread. Its finished signal
     // still comes, later, from the event loop.
     void stopAndWait();
+    // How far a running scan has read its file: the file position reached
+    // and the file's size, for the contents (the raw scan) and then for the
+    // records; polled from the user-interface thread.
+    struct Progress {
+        bool records = false;  // the second pass, the records
+        std::uint64_t done = 0;
+        std::uint64_t total = 0;
+    };
+    Progress progress() const;
+
     // A job runs or its end has not been reported yet.
     bool busy() const { return worker_.joinable(); }
 
@@ -63,6 +87,8 @@ class BackgroundWork final : public QObject {
     // memory that ran short here or on the worker); the rows delivered so far
     // stay.
     void walkFinished(const std::string& seconds, bool listFull);
+    // Just before scanFinished, with the records of the scanned file.
+    void recordsRead(const tessaly::RecordsRead& records);
     void scanFinished(const tessaly::ScanOutcome& outcome, const std::string& seconds,
                       bool listFull);
 
@@ -76,6 +102,11 @@ class BackgroundWork final : public QObject {
     void join();
 
     friend class FilesBatcher;
+    friend class RecordsCollector;
+
+    std::atomic<bool> readingRecords_{false};
+    std::atomic<std::uint64_t> readDone_{0};
+    std::atomic<std::uint64_t> readTotal_{0};
     friend class ContentsBatcher;
 
     AppLog& log_;

@@ -10,9 +10,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <new>
+#include <sstream>
 #include <variant>
 
 #include "core/actions/addresses.h"
@@ -20,6 +25,8 @@
 #include "core/actions/url_rules.h"
 #include "core/app/identity.h"
 #include "core/app/startup.h"
+#include "core/export/record_export.h"
+#include "core/extract/codepage.h"
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"
 #include "core/settings/settings_store.h"
@@ -29,6 +36,8 @@
 #include "gui/app_icon.h"
 #include "gui/context_menu.h"
 #include "gui/models.h"
+#include "gui/record_properties.h"
+#include "gui/records_view.h"
 #include "gui/services_dialog.h"
 #include "gui/window_placement.h"
 #include "platform/dos_path.h"
@@ -39,6 +48,10 @@ namespace tessaly {
 namespace {
 
 std::string Str(std::string_view s) { return std::string(s); }
+
+// Where the records list keeps its time zone switch in the settings file.
+constexpr std::string_view kRecordsSection = "Records";
+constexpr std::string_view kLocalTimeKey = "LocalTime";
 
 QColor WindowBackground() { return QColor(255, 255, 255); }
 
@@ -53,7 +66,7 @@ template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
-// clang 14 does not deduce an aggregate's template arguments by itself.
+// Clang before 17 deduces no aggregate's template arguments by itself.
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
@@ -84,6 +97,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
         AppendOrStop(*work_, [&] { contentsModel_->appendRows(std::move(rows)); });
     });
     connect(work_, &BackgroundWork::walkFinished, this, &MainWindow::finishSearch);
+    connect(work_, &BackgroundWork::recordsRead, this, &MainWindow::takeRecords);
     connect(work_, &BackgroundWork::scanFinished, this, &MainWindow::finishExtraction);
     buildWidgets();
     buildMenus();
@@ -130,6 +144,8 @@ void MainWindow::buildWidgets() {
     shContent_ = makeShape("shContent");
     lblFiles_ = makeLabel("lblFiles", "Files", 9.75, false);
     lblContent_ = makeLabel("lblContent", "Contents", 9.75, false);
+    shRecords_ = makeShape("shRecords");
+    lblRecords_ = makeLabel("lblRecords", "Records", 9.75, false);
 
     filesModel_ = new FilesModel(this);
     contentsModel_ = new ContentsModel(this);
@@ -143,6 +159,36 @@ void MainWindow::buildWidgets() {
     };
     lvwFiles_ = makeList("lvwFiles", filesModel_);
     lvwContents_ = makeList("lvwContents", contentsModel_);
+    txtFindContents_ = new QLineEdit(central);
+    txtFindContents_->setObjectName("txtFindContents");
+    txtFindContents_->setPlaceholderText(QStringLiteral("Find in the contents (Esc closes)"));
+    txtFindContents_->setClearButtonEnabled(true);
+    txtFindContents_->hide();
+    findProxy_ = new ContentsFindProxy(*contentsModel_, this);
+    connect(txtFindContents_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        // The rows hold stored bytes (Windows-1252), as the records do.
+        findProxy_->setText(Utf8ToCp1252(text.toStdString()));
+    });
+    auto* find = new QShortcut(QKeySequence::Find, lvwContents_);
+    find->setContext(Qt::WidgetShortcut);
+    connect(find, &QShortcut::activated, this, &MainWindow::openFindBar);
+    auto* closeFind = new QShortcut(QKeySequence(Qt::Key_Escape), txtFindContents_);
+    closeFind->setContext(Qt::WidgetShortcut);
+    connect(closeFind, &QShortcut::activated, this, &MainWindow::closeFindBar);
+    recordsPanel_ = new RecordsPanel(central);
+    recordsPanel_->table().viewport()->setMouseTracking(true);
+    recordsPanel_->table().viewport()->installEventFilter(this);
+    recordsPanel_->setVisible(false);
+    connect(recordsPanel_, &RecordsPanel::shownChanged, this, &MainWindow::showRecordCount);
+    // A double-click opens what the menu's first command opens: a file's
+    // contents (with the same warning), a record's properties.
+    connect(lvwFiles_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid() && lvwFiles_->isEnabled()) mnuView_Click();
+    });
+    connect(&recordsPanel_->table(), &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) {
+                if (index.isValid()) mnuRecordProperties_Click();
+            });
 
     lblSearchIn_ = new QLabel(QStringLiteral("Search in:"), central);
     lblSearchIn_->setObjectName("lblSearchIn");
@@ -157,18 +203,32 @@ void MainWindow::buildWidgets() {
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
+    lblRecordCount_ = new QLabel(statusBar());
+    lblRecordCount_->setObjectName("lblRecordCount");
+    statusBar()->addPermanentWidget(lblRecordCount_);
+    lblRecordCount_->setVisible(false);
+    prgRead_ = new QProgressBar(statusBar());
+    prgRead_->setObjectName("prgRead");
+    prgRead_->setMaximumWidth(260);
+    prgRead_->setVisible(false);
+    statusBar()->addPermanentWidget(prgRead_);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(100);
+    connect(progressTimer_, &QTimer::timeout, this, &MainWindow::showProgress);
 
-    for (auto* l : {lblFiles_, lblContent_, lblBrowse_, lblSearch_})
+    for (auto* l : {lblFiles_, lblContent_, lblRecords_, lblBrowse_, lblSearch_})
         SetColours(l, WindowBackground(), Qt::black);
     const auto roundShape = QStringLiteral(
         "QFrame { background: white; border: 1px solid palette(window-text); border-radius: 8px; "
         "}");
     shFiles_->setStyleSheet(roundShape);
     shContent_->setStyleSheet(roundShape);
+    shRecords_->setStyleSheet(roundShape);
 
     connect(lblSearch_, &ClickLabel::clicked, this, &MainWindow::lblSearch_Click);
     connect(lblFiles_, &ClickLabel::clicked, this, &MainWindow::lblFiles_Click);
     connect(lblContent_, &ClickLabel::clicked, this, &MainWindow::lblContent_Click);
+    connect(lblRecords_, &ClickLabel::clicked, this, &MainWindow::lblRecords_Click);
     connect(lblBrowse_, &ClickLabel::clicked, this, &MainWindow::lblBrowse_Click);
     auto darkButton = [](ClickLabel* l) { SetColours(l, Qt::black, Qt::white); };
     connect(lblSearch_, &ClickLabel::hovered, this, [=, this] { darkButton(lblSearch_); });
@@ -181,6 +241,8 @@ void MainWindow::buildWidgets() {
     connect(lblFiles_, &ClickLabel::hovered, this, [=, this] { greyTab(lblFiles_, shFiles_); });
     connect(lblContent_, &ClickLabel::hovered, this,
             [=, this] { greyTab(lblContent_, shContent_); });
+    connect(lblRecords_, &ClickLabel::hovered, this,
+            [=, this] { greyTab(lblRecords_, shRecords_); });
 
     placement_ = std::make_unique<WindowPlacement>(*this, *lvwFiles_, *lvwContents_);
     for (std::size_t i = 0; i < rects_.size(); ++i) {
@@ -198,6 +260,10 @@ QWidget* MainWindow::widgetFor(Control c) const {
             return shContent_;
         case Control::LblContent:
             return lblContent_;
+        case Control::ShRecords:
+            return shRecords_;
+        case Control::LblRecords:
+            return lblRecords_;
         case Control::LvwFiles:
             return lvwFiles_;
         case Control::LvwContents:
@@ -217,10 +283,24 @@ QWidget* MainWindow::widgetFor(Control c) const {
 
 void MainWindow::buildMenus() {
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
+    auto* exportRecords = file->addAction(UiText(texts::kExportRecordsItem));
+    exportRecords->setObjectName("mnuExportRecords");
+    connect(exportRecords, &QAction::triggered, this, &MainWindow::mnuExportRecords_Click);
+    connect(file, &QMenu::aboutToShow, this, [this, exportRecords] {
+        exportRecords->setEnabled(recordsPanel_->model().rowCount() > 0);
+    });
+    file->addSeparator();
     auto* exit = file->addAction(QStringLiteral("&Exit"));
     exit->setObjectName("mnuExit");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    auto* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName("mnuViewMenu");
+    mnuLocalTime_ = view->addAction(UiText(texts::kLocalTimeItem));
+    mnuLocalTime_->setObjectName("mnuLocalTime");
+    mnuLocalTime_->setCheckable(true);
+    connect(mnuLocalTime_, &QAction::triggered, this, &MainWindow::mnuLocalTime_Click);
 
     auto* tools = menuBar()->addMenu(UiText(texts::kToolsMenu));
     tools->setObjectName("mnuTools");
@@ -265,6 +345,7 @@ void MainWindow::buildMenus() {
     mnuMain_ = std::make_unique<ContextMenu>(
         *this, [this](const MenuRow& row) { runMenuCommand(row); },
         [this](const LookupService& service) { mnuLookUp_Click(service); });
+    buildRecordsMenu();
 }
 
 const LookupServices& MainWindow::lookupServices() {
@@ -331,6 +412,8 @@ void MainWindow::perform(const Effect& effect) {
                        // The load steps end before the scan fills the list.
                        ensureLoaded();
                        work_->startScan(e.path);
+                       showProgress();
+                       progressTimer_->start();
                    },
                    [this](const StopWork& e) {
                        if (e.wait) {
@@ -340,10 +423,17 @@ void MainWindow::perform(const Effect& effect) {
                        }
                    },
                    [this](const ClearList& e) {
-                       if (e.list == ListKind::Files) {
-                           if (filesModel_->rowCount() > 0) filesModel_->clear();
-                       } else {
-                           contentsModel_->clear();
+                       switch (e.list) {
+                           case ListKind::Files:
+                               if (filesModel_->rowCount() > 0) filesModel_->clear();
+                               break;
+                           case ListKind::Contents:
+                               closeFindBar();
+                               contentsModel_->clear();
+                               break;
+                           case ListKind::Records:
+                               takeRecords({});
+                               break;
                        }
                    },
                    [this](const LogLine& e) { services_.log.write(e.text); },
@@ -361,6 +451,8 @@ ReportList* MainWindow::listFor(ListKind list) const {
             return lvwFiles_;
         case ListKind::Contents:
             return lvwContents_;
+        case ListKind::Records:
+            return &recordsPanel_->table();
     }
     return nullptr;
 }
@@ -373,8 +465,15 @@ void MainWindow::render() {
         ReportList* list = listFor(static_cast<ListKind>(i));
         list->setEnabled(shown.enabled);
         list->header()->setVisible(shown.headerVisible);
-        list->setVisible(shown.visible);
+        if (static_cast<ListKind>(i) == ListKind::Records) {
+            recordsPanel_->setEnabled(shown.enabled);
+            recordsPanel_->setVisible(shown.visible);
+            lblRecordCount_->setVisible(shown.visible);
+        } else {
+            list->setVisible(shown.visible);
+        }
     }
+    txtFindContents_->setVisible(findOpen_ && !lvwContents_->isHidden());
     txtSearchIn_->setEnabled(c.searchFieldEnabled);
     lblBrowse_->setEnabled(c.browseEnabled);
     lblSearch_->setEnabled(c.searchEnabled);
@@ -431,6 +530,9 @@ void MainWindow::Form_Load() {
     services_.log.write("Height: " + FormatSingle(placed.height));
     services_.log.write("Width: " + FormatSingle(placed.width));
     refreshLookups();
+    const bool local = settings.read(kRecordsSection, kLocalTimeKey, "0") == "1";
+    mnuLocalTime_->setChecked(local);
+    recordsPanel_->model().setLocalZone(local);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -473,8 +575,6 @@ void MainWindow::lblSearch_Click() {
         case SearchAction::Stop:
             apply(StopClicked{});
             break;
-        case SearchAction::Nothing:
-            break;
     }
 }
 
@@ -496,8 +596,24 @@ void MainWindow::ExtractContents(const std::string& path, ExtractFrom from, bool
     }
 }
 
+void MainWindow::showProgress() {
+    const BackgroundWork::Progress p = work_->progress();
+    if (!work_->busy() || p.total == 0) {
+        prgRead_->setVisible(false);
+        return;
+    }
+    // KiB, so that a file of any size fits the bar's int.
+    prgRead_->setRange(0, static_cast<int>(std::min<std::uint64_t>(p.total / 1024 + 1, INT_MAX)));
+    prgRead_->setValue(static_cast<int>(std::min<std::uint64_t>(p.done / 1024, INT_MAX)));
+    prgRead_->setFormat((p.records ? QStringLiteral("Records: ") : QStringLiteral("Contents: ")) +
+                        QStringLiteral("%L1 of %L2 KB").arg(p.done / 1024).arg(p.total / 1024));
+    prgRead_->setVisible(true);
+}
+
 void MainWindow::finishExtraction(const ScanOutcome& outcome, const std::string& seconds,
                                   bool listFull) {
+    progressTimer_->stop();
+    prgRead_->setVisible(false);
     apply(ScanFinished{static_cast<std::size_t>(contentsModel_->rowCount()), outcome.ok,
                        outcome.ok ? std::string() : outcome.error.ReportText(), seconds, listFull});
     if (!session_.closing()) emit workFinished();
@@ -511,6 +627,49 @@ void MainWindow::popupAt(const QPoint& globalPos) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (!lvwFiles_ || !lvwContents_) return QMainWindow::eventFilter(watched, event);
+    if (recordsPanel_ && watched == recordsPanel_->table().viewport()) {
+        if (event->type() == QEvent::MouseMove) {
+            ResetTabHover();
+            return false;
+        }
+        if (event->type() != QEvent::MouseButtonPress) return false;
+        auto* me = static_cast<QMouseEvent*>(event);
+        ReportList& view = recordsPanel_->table();
+        if (!view.isEnabled()) return true;
+        const bool rightOnly = me->button() == Qt::RightButton && me->buttons() == Qt::RightButton;
+        if (!rightOnly) return false;
+        // A right-click on a row outside the selection selects that row alone;
+        // on a selected row it keeps the selection (Copy rows takes them all).
+        const QModelIndex index = view.indexAt(me->position().toPoint());
+        if (index.isValid() && !view.selectionModel()->isRowSelected(index.row())) {
+            view.selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        } else if (index.isValid()) {
+            view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        }
+        if (OpensPopup(rightOnly, static_cast<std::size_t>(view.model()->rowCount()))) {
+            refreshLookups();
+            const bool offline = ReadLookupSwitches(services_.settings).offline;
+            mnuRecordsServices_->clear();
+            recordServiceActions_ =
+                AddLookUpItems(*mnuRecordsServices_, nullptr, lookups_->services,
+                               [this](const LookupService& service) {
+                                   lookUpRecord([&](std::string_view entry) {
+                                       return LookUpAddress(service, entry);
+                                   });
+                               });
+            for (QAction* action : recordServiceActions_) {
+                action->setEnabled(true);
+                ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
+            }
+            for (QAction* action : recordAddressActions_) {
+                action->setEnabled(true);
+                ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
+            }
+            services_.popper.popup(*mnuRecords_, me->globalPosition().toPoint());
+        }
+        return true;
+    }
     const bool files = watched == lvwFiles_->viewport();
     const bool contents = watched == lvwContents_->viewport();
     if ((files || contents) && event->type() == QEvent::MouseButtonPress) {
@@ -546,7 +705,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::ResetTabHover() {
     SetColours(lblFiles_, WindowBackground(), Qt::black);
     SetColours(lblContent_, WindowBackground(), Qt::black);
-    for (QFrame* shape : {shFiles_, shContent_}) {
+    SetColours(lblRecords_, WindowBackground(), Qt::black);
+    for (QFrame* shape : {shFiles_, shContent_, shRecords_}) {
         shape->setStyleSheet(
             shape->styleSheet().replace("background: rgb(224,224,224)", "background: white"));
     }
@@ -580,6 +740,55 @@ void MainWindow::lblFiles_Click() {
 
 void MainWindow::lblContent_Click() {
     apply(TabClicked{ListKind::Contents, static_cast<std::size_t>(contentsModel_->rowCount())});
+}
+
+void MainWindow::placeContents() {
+    TwipRect list = rects_[static_cast<std::size_t>(Control::LvwContents)];
+    if (findOpen_) {
+        constexpr double kBarHeight = 315;
+        constexpr double kGap = 45;
+        list.height -= kBarHeight + kGap;
+        placement_->place(*txtFindContents_,
+                          {list.left, list.top + list.height + kGap, list.width, kBarHeight});
+    }
+    placement_->place(*lvwContents_, list);
+}
+
+void MainWindow::openFindBar() {
+    if (!findOpen_) {
+        findOpen_ = true;
+        lvwContents_->setModel(findProxy_);
+        Form_Resize();  // the list's column too, which a new model resets
+        render();
+    }
+    txtFindContents_->setFocus();
+    txtFindContents_->selectAll();
+}
+
+void MainWindow::closeFindBar() {
+    if (!findOpen_) return;
+    // The row selected through the filter stays selected without it.
+    const int selected = SelectedSourceRow(*lvwContents_);
+    findOpen_ = false;
+    {
+        const QSignalBlocker quiet(txtFindContents_);
+        txtFindContents_->clear();
+    }
+    findProxy_->setText(std::string());
+    lvwContents_->setModel(contentsModel_);
+    Form_Resize();
+    render();
+    if (selected >= 0) {
+        const QModelIndex index = contentsModel_->index(selected, 0);
+        lvwContents_->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        lvwContents_->scrollTo(index);
+    }
+    lvwContents_->setFocus();
+}
+
+void MainWindow::lblRecords_Click() {
+    apply(TabClicked{ListKind::Records, recordsPanel_->model().total()});
 }
 
 void MainWindow::lblBrowse_Click() {
@@ -665,12 +874,15 @@ void MainWindow::mnuOpen_Click() {
     if (currentView() == 1) return;
     const int row = SelectedSourceRow(*lvwContents_);
     if (row < 0) return;
+    launchEntry(contentsModel_->rows().row(static_cast<std::size_t>(row)));
+}
+
+void MainWindow::launchEntry(std::string_view entry) {
     if (ReadLookupSwitches(services_.settings).offline) {
         openAddress(SwitchedOff());
         return;
     }
-    const AddressResult result = AddressFor(
-        UrlCommand::Launch, contentsModel_->rows().row(static_cast<std::size_t>(row)), {});
+    const AddressResult result = AddressFor(UrlCommand::Launch, entry, {});
     if (result.kind == AddressResult::Kind::Open &&
         message(Str(texts::kLaunchQuestion) + "\r\n" + result.address, MsgIcon::Question,
                 MsgButtons::YesNo) != MsgAnswer::Yes) {
@@ -795,6 +1007,221 @@ void MainWindow::mnuProperties_Click() {
     services_.shell.showProperties(filesModel_->row(row).location);
 }
 
+// ----------------------------------------------------------------- records
+
+void MainWindow::buildRecordsMenu() {
+    mnuRecords_ = new QMenu(this);
+    mnuRecords_->setObjectName("mnuRecords");
+    mnuRecords_->setToolTipsVisible(true);
+    auto add = [this](QMenu& menu, const char* name, const QString& caption, auto slot) {
+        auto* action = menu.addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    // The same look-ups, copy and launch as the contents list, on the
+    // record's URL, through the same path.
+    recordAddressActions_.push_back(
+        add(*mnuRecords_, "mnuRecordWendel", UiText(Caption(UrlCommand::Wendel)), [this] {
+            lookUpRecord([this](std::string_view entry) {
+                return AddressFor(UrlCommand::Wendel, entry,
+                                  services_.settings.viewerPrefix(DefaultWendelPrefix()));
+            });
+        }));
+    mnuRecordsServices_ = mnuRecords_->addMenu(QStringLiteral("Check this site with"));
+    mnuRecordsServices_->setObjectName("mnuRecordURLCheckSite");
+    mnuRecordsServices_->setToolTipsVisible(true);
+    mnuRecords_->addSeparator();
+    add(*mnuRecords_, "mnuRecordCopy", QStringLiteral("&Copy selected URL"),
+        &MainWindow::mnuRecordCopy_Click);
+    add(*mnuRecords_, "mnuCopyRows", UiText(texts::kCopyRowsItem), &MainWindow::mnuCopyRows_Click);
+    recordAddressActions_.push_back(add(*mnuRecords_, "mnuRecordOpen",
+                                        UiText(Caption(UrlCommand::Launch)),
+                                        &MainWindow::mnuRecordLaunch_Click));
+    mnuRecords_->addSeparator();
+    add(*mnuRecords_, "mnuShowRawEntry", UiText(texts::kShowRawEntryItem),
+        &MainWindow::mnuShowRawEntry_Click);
+    add(*mnuRecords_, "mnuRecordExport", UiText(texts::kExportRecordsItem),
+        &MainWindow::mnuExportRecords_Click);
+    mnuRecords_->addSeparator();
+    add(*mnuRecords_, "mnuRecordProperties", UiText(texts::kRecordPropertiesItem),
+        &MainWindow::mnuRecordProperties_Click);
+}
+
+void MainWindow::takeRecords(const RecordsRead& records) {
+    recordsPanel_->setTable(records.table, records.timeline);
+    const std::size_t count = records.table ? records.table->size() : 0;
+    lblRecords_->setText(count > 0
+                             ? UiText(texts::kRecordsTab) + QStringLiteral(" (%L1)").arg(count)
+                             : UiText(texts::kRecordsTab));
+    if (!records.table) return;
+    if (!records.outcome.ok()) {
+        services_.log.write("Records not read: " + records.outcome.failureText());
+    } else if (records.full) {
+        services_.log.write(ListFullReport(count));
+    }
+    services_.log.write("Records found: " + std::to_string(count));
+}
+
+void MainWindow::showRecordCount() { lblRecordCount_->setText(recordsPanel_->countText()); }
+
+void MainWindow::mnuLocalTime_Click() {
+    const bool local = !recordsPanel_->model().localZone();
+    if (!services_.settings.write(kRecordsSection, kLocalTimeKey, local ? "1" : "0")) {
+        message("Could not write " + Str(kLocalTimeKey) + "=" + (local ? "1" : "0") + " to " +
+                    services_.settings.settingsFilePath() +
+                    "\r\n\r\nTimes are shown in the new zone until Tessaly closes.",
+                MsgIcon::Exclamation);
+    }
+    recordsPanel_->model().setLocalZone(local);
+    mnuLocalTime_->setChecked(local);
+}
+
+namespace {
+
+// The address a record hands to a look-up or a launch: its URL, or its
+// location when it has none.
+std::string_view RecordEntry(const Record& record) {
+    if (record.url && !record.url->empty()) return *record.url;
+    return record.location.value_or(std::string_view());
+}
+
+}  // namespace
+
+void MainWindow::lookUpRecord(
+    const std::function<AddressResult(std::string_view entry)>& addressFor) {
+    const auto record = recordsPanel_->currentRecord();
+    if (!record) return;
+    lookUpEntry(RecordEntry(recordsPanel_->model().list().table().at(*record)), addressFor);
+}
+
+void MainWindow::mnuRecordCopy_Click() {
+    const auto record = recordsPanel_->currentRecord();
+    if (!record) return;
+    services_.toolkit.setClipboardText(
+        EntryText(RecordEntry(recordsPanel_->model().list().table().at(*record))).toStdString());
+}
+
+void MainWindow::mnuRecordLaunch_Click() {
+    const auto record = recordsPanel_->currentRecord();
+    if (!record) return;
+    launchEntry(RecordEntry(recordsPanel_->model().list().table().at(*record)));
+}
+
+void MainWindow::mnuCopyRows_Click() {
+    const std::vector<std::size_t> records = recordsPanel_->selectedRecords();
+    if (records.empty()) return;
+    const RecordTable& table = recordsPanel_->model().list().table();
+    std::ostringstream out;
+    {
+        const std::unique_ptr<RecordWriter> writer =
+            FindRecordExportFormat("tsv")->make(out, table.file());
+        writer->begin();
+        for (const std::size_t i : records) writer->write(table.at(i));
+        writer->end();
+    }
+    services_.toolkit.setClipboardText(out.str());
+}
+
+void MainWindow::mnuShowRawEntry_Click() {
+    const auto record = recordsPanel_->currentRecord();
+    if (!record) return;
+    const Record r = recordsPanel_->model().list().table().at(*record);
+    const ContentsRows& rows = contentsModel_->rows();
+    // The raw rows lie in file order: those inside the record's blocks follow
+    // one another. The one whose text the location holds is the location's.
+    constexpr std::uint64_t kBlock = 0x80;
+    const std::uint64_t end = r.offset + std::max<std::uint64_t>(r.blocks, 1) * kBlock;
+    std::size_t lo = 0, hi = rows.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (rows.position(mid) < r.offset) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    std::optional<std::size_t> found;
+    const std::string_view location = r.location.value_or(std::string_view());
+    for (std::size_t i = lo; i < rows.size() && rows.position(i) < end; ++i) {
+        const std::string_view shown = rows.shown(i);
+        if (!found) found = i;
+        if (!shown.empty() && location.find(shown) != std::string_view::npos) {
+            found = i;
+            break;
+        }
+    }
+    if (!found) {
+        message("No raw entry of the contents list lies in this record (offset " +
+                    RecordCellText(recordsPanel_->model().list().table(), *record,
+                                   RecordColumn::Offset, false) +
+                    ").",
+                MsgIcon::Information);
+        return;
+    }
+    closeFindBar();
+    apply(TabClicked{ListKind::Contents, rows.size()});
+    const QModelIndex index = contentsModel_->index(static_cast<int>(*found), 0);
+    lvwContents_->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lvwContents_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void MainWindow::mnuRecordProperties_Click() {
+    const auto record = recordsPanel_->currentRecord();
+    if (!record) return;
+    ShowRecordProperties(this, recordsPanel_->model().list().table().at(*record));
+}
+
+void MainWindow::mnuExportRecords_Click() {
+    RecordsModel& model = recordsPanel_->model();
+    if (model.rowCount() == 0) return;
+    // The formats of the export table a report is made of; TSV is Copy rows.
+    std::vector<const RecordExportFormat*> formats;
+    std::string filter;
+    for (const RecordExportFormat& format : RecordExportFormats()) {
+        if (format.name == "tsv") continue;
+        formats.push_back(&format);
+        if (!filter.empty()) filter += '|';
+        filter +=
+            Str(format.label) + " (*." + Str(format.extension) + ")|*." + Str(format.extension);
+    }
+    const std::string name = services_.toolkit.saveFileName(Str(texts::kExportRecordsTitle), filter,
+                                                            txtSearchIn_->path());
+    if (name.empty()) return;
+    // The format follows the name's ending; a name without a known one is CSV.
+    const RecordExportFormat* chosen = FindRecordExportFormat("csv");
+    for (const RecordExportFormat* format : formats) {
+        std::string ending(1, '.');
+        ending += format->extension;
+        if (name.size() > ending.size() &&
+            QString::fromStdString(name).endsWith(QString::fromStdString(ending),
+                                                  Qt::CaseInsensitive)) {
+            chosen = format;
+        }
+    }
+    const RecordList& list = model.list();
+    const SaveResult result = SaveAtomically(
+        name,
+        [&](std::ostream& out) {
+            const std::unique_ptr<RecordWriter> writer = chosen->make(out, list.table().file());
+            writer->begin();
+            for (std::size_t row = 0; row < list.shown(); ++row)
+                writer->write(list.table().at(list.recordAt(row)));
+            writer->end();
+        },
+        {.readFrom = {list.table().file()}});  // never over the file the records were read from
+    if (!result.ok) {
+        message(
+            "Could not save " + name + "\r\n\r\n" + result.reason + "\r\n\r\nNothing was changed.",
+            MsgIcon::Exclamation);
+        return;
+    }
+    services_.log.write("Records exported (" + std::to_string(list.shown()) + ", " +
+                        Str(chosen->name) + ") to " + name);
+    message(Str(texts::kFileSavedAs) + name, MsgIcon::Information);
+}
+
 // ------------------------------------------------------------------- help
 
 void MainWindow::mnuContent_Click() {
@@ -850,6 +1277,8 @@ void MainWindow::Form_Resize() {
     }
     placement_->setFilesColumn(0, layout.columns.location);
     placement_->setContentsColumn(layout.columns.fileContents);
+    placeContents();
+    placement_->place(*recordsPanel_, rects_[static_cast<std::size_t>(Control::LvwContents)]);
     inLayout_ = false;
 }
 

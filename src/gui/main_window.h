@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/actions/lookup_services.h"
 #include "core/app/session.h"
@@ -17,14 +18,20 @@
 #include "platform/toolkit.h"
 
 class QFrame;
+class QProgressBar;
+class QTimer;
+class QLineEdit;
 class QMenu;
 
 namespace tessaly {
 
 class AppLog;
+class ContentsFindProxy;
 class ContentsModel;
 class ContextMenu;
 class FilesModel;
+class RecordsPanel;
+struct RecordsRead;
 class SettingsStore;
 class WindowPlacement;
 struct MenuRow;
@@ -77,6 +84,8 @@ class MainWindow final : public QMainWindow {
     bool busy() const { return work_->busy(); }
 
     FilesModel& filesModel() { return *filesModel_; }
+    RecordsPanel& recordsPanel() { return *recordsPanel_; }
+    QMenu* recordsMenu() const { return mnuRecords_; }
     ContentsModel& contentsModel() { return *contentsModel_; }
     QMenu* contextMenu() const;
 
@@ -84,6 +93,20 @@ class MainWindow final : public QMainWindow {
     void lblSearch_Click();
     void lblFiles_Click();
     void lblContent_Click();
+    void lblRecords_Click();
+    // Ctrl+F on the contents list: the find bar under it, which filters its
+    // rows; Escape in the bar closes it and shows every row again.
+    void openFindBar();
+    void closeFindBar();
+    // The records commands act on the records of the selected rows, found
+    // through RecordsPanel::selectedRecords().
+    void mnuLocalTime_Click();
+    void mnuExportRecords_Click();
+    void mnuCopyRows_Click();
+    void mnuShowRawEntry_Click();
+    void mnuRecordProperties_Click();
+    void mnuRecordCopy_Click();
+    void mnuRecordLaunch_Click();
     void lblBrowse_Click();
     void mnuView_Click();
     void mnuSaveResults_Click();
@@ -133,6 +156,17 @@ class MainWindow final : public QMainWindow {
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
     void finishSearch(const std::string& seconds, bool listFull);
+    void takeRecords(const RecordsRead& records);
+    // The contents list, with the find bar under it while that is open.
+    void placeContents();
+    // The progress bar of a running scan: bytes read of the file's size.
+    void showProgress();
+    // Asks, then opens the entry itself: Launch on any list.
+    void launchEntry(std::string_view entry);
+    void showRecordCount();
+    void buildRecordsMenu();
+    // The look-up path for the current record's URL.
+    void lookUpRecord(const std::function<AddressResult(std::string_view entry)>& addressFor);
     void finishExtraction(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
     void openAddress(const AddressResult& result);
     // Reads the look-up services anew; when they changed, the menu follows
@@ -166,6 +200,20 @@ class MainWindow final : public QMainWindow {
     QFrame* shContent_ = nullptr;
     ClickLabel* lblFiles_ = nullptr;
     ClickLabel* lblContent_ = nullptr;
+    QFrame* shRecords_ = nullptr;
+    ClickLabel* lblRecords_ = nullptr;
+    RecordsPanel* recordsPanel_ = nullptr;
+    QLabel* lblRecordCount_ = nullptr;
+    QProgressBar* prgRead_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+    QLineEdit* txtFindContents_ = nullptr;
+    ContentsFindProxy* findProxy_ = nullptr;
+    bool findOpen_ = false;
+    QMenu* mnuRecords_ = nullptr;
+    QMenu* mnuRecordsServices_ = nullptr;
+    std::vector<QAction*> recordServiceActions_;
+    std::vector<QAction*> recordAddressActions_;
+    QAction* mnuLocalTime_ = nullptr;
     ReportList* lvwFiles_ = nullptr;
     ReportList* lvwContents_ = nullptr;
     QLabel* lblSearchIn_ = nullptr;

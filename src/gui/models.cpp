@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 
+#include "core/app/ascii_case.h"
 #include "core/extract/codepage.h"
 
 namespace tessaly {
@@ -86,6 +87,29 @@ void ContentsModel::clear() {
     beginResetModel();
     rows_.clear();
     endResetModel();
+}
+
+}  // namespace tessaly
+
+namespace tessaly {
+
+ContentsFindProxy::ContentsFindProxy(ContentsModel& contents, QObject* parent)
+    : QSortFilterProxyModel(parent),
+      contents_(contents),
+      finder_(std::make_unique<NoCaseFinder>("")) {
+    setSourceModel(&contents);
+    setDynamicSortFilter(true);
+}
+
+ContentsFindProxy::~ContentsFindProxy() = default;
+
+void ContentsFindProxy::setText(std::optional<std::string> bytes) {
+    finder_ = bytes ? std::make_unique<NoCaseFinder>(std::move(*bytes)) : nullptr;
+    invalidateFilter();
+}
+
+bool ContentsFindProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+    return finder_ && finder_->in(contents_.rows().shown(static_cast<std::size_t>(sourceRow)));
 }
 
 }  // namespace tessaly

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/extract/contents_rows.h"
@@ -49,6 +53,26 @@ class ContentsModel final : public QAbstractTableModel {
 
   private:
     ContentsRows rows_;
+};
+
+class NoCaseFinder;
+
+// The contents list as the find bar filters it: the rows whose shown text
+// holds the text looked for, letter case ignored as in the records' filter.
+class ContentsFindProxy final : public QSortFilterProxyModel {
+    Q_OBJECT
+  public:
+    explicit ContentsFindProxy(ContentsModel& contents, QObject* parent = nullptr);
+    ~ContentsFindProxy() override;
+    // `bytes` as stored (Windows-1252); nullopt matches no row.
+    void setText(std::optional<std::string> bytes);
+
+  protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+  private:
+    ContentsModel& contents_;
+    std::unique_ptr<NoCaseFinder> finder_;  // null: nothing matches
 };
 
 // How a native path and an entry's bytes read on screen.

@@ -26,7 +26,8 @@ std::string Picture(const Session& s) {
            onOff(c.searchFieldEnabled) + " | browse " + onOff(c.browseEnabled) + " | " +
            std::string(c.searchCaption) + " " + onOff(c.searchEnabled) + " | view " +
            std::to_string(static_cast<int>(s.view())) + " | status \"" + c.status +
-           "\" | title \"" + std::string(c.titleTag) + "\"";
+           "\" | title \"" + std::string(c.titleTag) + "\"" +
+           (c.list(ListKind::Records).visible ? " | records shown" : "");
 }
 
 std::vector<std::string> Describe(const Effects& effects) {
@@ -39,7 +40,9 @@ std::vector<std::string> Describe(const Effects& effects) {
                 if constexpr (std::is_same_v<T, StartScan>) return "scan " + e.path;
                 if constexpr (std::is_same_v<T, StopWork>) return e.wait ? "stop, wait" : "stop";
                 if constexpr (std::is_same_v<T, ClearList>)
-                    return e.list == ListKind::Files ? "clear files" : "clear contents";
+                    return e.list == ListKind::Files      ? "clear files"
+                           : e.list == ListKind::Contents ? "clear contents"
+                                                          : "clear records";
                 if constexpr (std::is_same_v<T, LogLine>) return "log " + e.text;
                 if constexpr (std::is_same_v<T, ShowMessage>)
                     return (e.kind == MessageKind::Information ? "info " : "report ") + e.text;
@@ -70,6 +73,8 @@ const std::string kFullAt3 =
 const Event kFilesTab = TabClicked{ListKind::Files, 2};
 const Event kContentsTab = TabClicked{ListKind::Contents, 4};
 const Event kEmptyContentsTab = TabClicked{ListKind::Contents, 0};
+const Event kRecordsTab = TabClicked{ListKind::Records, 3};
+const Event kEmptyRecordsTab = TabClicked{ListKind::Records, 0};
 
 constexpr const char* kFilesView =
     "files shown on | contents hidden on | field on | browse on | Search on | view 1 | "
@@ -112,16 +117,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "files shown off | contents hidden on | field off | browse off | Stop on | "
                      "view 1 | status \"\" | title \"\""},
         // The scan: the contents list stands over the files list, its header
-        // gone for good; from the files list the Search button is off too.
+        // gone for good; the Search button stops the read.
         ControlsCase{"ScanningFromTheFilesList",
                      {kSearch, kWalkEnd, kView},
                      "files shown off | contents shown on headless | field off | browse off | "
-                     "Search off | view 1 | status \"Extracting contents.... please wait (this "
+                     "Stop on | view 1 | status \"Extracting contents.... please wait (this "
                      "may take a few minutes)\" | title \"\""},
         ControlsCase{"ScanningAtStartUp",
                      {kStartUpScan},
                      "files shown off | contents shown on headless | field off | browse off | "
-                     "Search on | view 1 | status \"Extracting contents.... please wait (this "
+                     "Stop on | view 1 | status \"Extracting contents.... please wait (this "
                      "may take a few minutes)\" | title \"\""},
         ControlsCase{"ScanFoundEntries",
                      {kView, kFound4},
@@ -158,10 +163,24 @@ INSTANTIATE_TEST_SUITE_P(
                      "files shown on | contents hidden on headless | field on | browse on | "
                      "Search on | view 1 | status \"\" | title \" [ Files ]\""},
         ControlsCase{"EmptyContentsTabChangesNothing", {kEmptyContentsTab}, kFilesView},
+        // The records stand alone in front, with their own tag; the commands
+        // of the contents view stay.
+        ControlsCase{"RecordsTabAfterAScan",
+                     {kView, kFound4, kRecordsTab},
+                     "files hidden off | contents hidden on headless | field off | browse off | "
+                     "<< Back on | view 2 | status \"\" | title \" [ Records ]\" | records shown"},
+        ControlsCase{"ContentsTabAfterTheRecordsTab",
+                     {kView, kFound4, kRecordsTab, kContentsTab},
+                     "files hidden off | contents shown on headless | field off | browse off | "
+                     "<< Back on | view 2 | status \"\" | title \" [ Contents ]\""},
+        ControlsCase{"BackFromTheRecords",
+                     {kView, kFound4, kRecordsTab, kBack},
+                     "files shown on | contents hidden on headless | field on | browse on | "
+                     "Search on | view 1 | status \"\" | title \" [ Records ]\""},
         ControlsCase{"FilesTabDuringAScan",
                      {kView, kFilesTab},
                      "files shown off | contents hidden on headless | field off | browse off | "
-                     "Search off | view 1 | status \"Extracting contents.... please wait (this "
+                     "Stop on | view 1 | status \"Extracting contents.... please wait (this "
                      "may take a few minutes)\" | title \" [ Files ]\""},
         // A scan that ends with the Files tab in front shows its entries.
         ControlsCase{"ScanEndsWithTheFilesTabInFront",
@@ -254,7 +273,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {kView},
                     kFailedAndFullAt3,
                     {"report " + kFullAt3, "log " + kFullAt3}},
-        EffectsCase{"Back", {kView, kFound4}, kBack, {"clear contents"}},
+        EffectsCase{"Back", {kView, kFound4}, kBack, {"clear contents", "clear records"}},
+        EffectsCase{"EmptyRecordsTab",
+                    {kView, kFound4},
+                    kEmptyRecordsTab,
+                    {"info There's nothing to show you ..."}},
         EffectsCase{
             "EmptyContentsTab", {}, kEmptyContentsTab, {"info There's nothing to show you ..."}},
         EffectsCase{"ContentsTab", {kView, kFound4}, kContentsTab, {}},
@@ -262,6 +285,8 @@ INSTANTIATE_TEST_SUITE_P(
         // One job at a time: while one runs, nothing starts another.
         EffectsCase{"SearchDuringAWalk", {kSearch}, SearchClicked{"/other"}, {}},
         EffectsCase{"SearchDuringAStartUpScan", {kStartUpScan}, SearchClicked{"/other"}, {}},
+        // The Search button stops a long read as it stops a walk.
+        EffectsCase{"StopDuringAScan", {kView}, StopClicked{}, {"stop"}},
         EffectsCase{"ExtractDuringAWalk", {kSearch}, kView, {}},
         EffectsCase{"ExtractDuringAScan", {kView}, kView, {}},
         // Clicks that do not fit the state.
@@ -282,7 +307,7 @@ TEST(Session, SearchButtonActsByState) {
     EXPECT_EQ(s.searchAction(), SearchAction::Stop);
     (void)s.handle(kWalkEnd);
     (void)s.handle(kStartUpScan);
-    EXPECT_EQ(s.searchAction(), SearchAction::Nothing);
+    EXPECT_EQ(s.searchAction(), SearchAction::Stop);
     (void)s.handle(kFound4);
     EXPECT_EQ(s.searchAction(), SearchAction::Back);
     (void)s.handle(kBack);

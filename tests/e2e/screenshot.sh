@@ -5,6 +5,8 @@
 #   OUT_DIR/search.png   after a search of a small folder tree
 #   OUT_DIR/about.png    the About box over the window
 #   OUT_DIR/extract.png  after opening a sample index.dat from the command line
+#   OUT_DIR/records.png  the same file's Records tab with its timeline
+#   OUT_DIR/records-filtered.png  the Records tab filtered by a typed text
 #
 # Usage: tests/e2e/screenshot.sh BUILD_DIR OUT_DIR
 # Needs: xvfb (xvfb-run), xauth, xdotool, imagemagick (import).
@@ -210,6 +212,16 @@ start_app "$sample"
 win=$(answer_boxes_until_main_window)
 sleep 1
 import -window root "$out_dir/extract.png"
+
+# --- 4. The Records tab (left 3840, top 160 twips), then a filter typed in
+# the box at the tab's top.
+click_in_client "$win" 309 23
+sleep 0.5
+import -window root "$out_dir/records.png"
+click_in_client "$win" 120 44
+xdotool type --delay 20 "visited"
+sleep 0.8
+import -window root "$out_dir/records-filtered.png"
 stop_app "$win"
 
-echo "Screenshots written to $out_dir: search.png about.png extract.png"
+echo "Screenshots written to $out_dir: search.png about.png extract.png records.png records-filtered.png"

@@ -21,6 +21,8 @@ std::string_view TitleTagOf(ListKind list) {
             return texts::kFilesTag;
         case ListKind::Contents:
             return texts::kContentsTag;
+        case ListKind::Records:
+            return texts::kRecordsTag;
     }
     return {};
 }
@@ -37,11 +39,9 @@ Effects Session::handle(const Event& event) {
 SearchAction Session::searchAction() const {
     switch (activity_) {
         case Activity::Walking:
-            return SearchAction::Stop;
         case Activity::Scanning:
-            // The window runs one job at a time: a Search button left enabled
-            // during a start-up scan starts nothing.
-            return SearchAction::Nothing;
+            // A long read stops like a walk; the rows read so far stay.
+            return SearchAction::Stop;
         case Activity::Idle:
             break;
     }
@@ -59,7 +59,6 @@ Controls Session::controls() const {
     At(c, ListKind::Files).enabled = filesViewAtRest;
     c.searchFieldEnabled = filesViewAtRest;
     c.browseEnabled = filesViewAtRest;
-    c.searchEnabled = !(activity_ == Activity::Scanning && scanFrom_ == ExtractFrom::FilesList);
     switch (searchAction()) {
         case SearchAction::Stop:
             c.searchCaption = texts::kStop;
@@ -68,7 +67,6 @@ Controls Session::controls() const {
             c.searchCaption = texts::kBack;
             break;
         case SearchAction::Search:
-        case SearchAction::Nothing:
             c.searchCaption = texts::kSearch;
             break;
     }
@@ -103,7 +101,7 @@ Effects Session::on(const SearchClicked& e) {
 }
 
 Effects Session::on(const StopClicked&) {
-    if (activity_ != Activity::Walking) return {};
+    if (activity_ == Activity::Idle) return {};
     return {StopWork{}};
 }
 
@@ -112,7 +110,7 @@ Effects Session::on(const BackClicked&) {
     view_ = View::Files;
     front_.reset();
     // The title keeps the tag it has.
-    return {ClearList{ListKind::Contents}};
+    return {ClearList{ListKind::Contents}, ClearList{ListKind::Records}};
 }
 
 Effects Session::on(const WalkEnteredFolder& e) {
@@ -146,7 +144,6 @@ Effects Session::on(const WalkFinished& e) {
 Effects Session::on(const ExtractRequested& e) {
     if (closing_ || activity_ != Activity::Idle) return {};
     activity_ = Activity::Scanning;
-    scanFrom_ = e.from;
     contentsFile_ = e.path;
     contentsHeaderHidden_ = true;  // from the first extraction on
     front_.reset();

@@ -24,12 +24,12 @@ enum class View { Files = 1, Contents = 2 };
 // The long job running on the worker, if any. One runs at a time.
 enum class Activity { Idle, Walking, Scanning };
 
-// Where an extraction was asked for. From the files list the Search button
-// stays disabled for the whole scan; at start-up it is left as it stands.
+// Where an extraction was asked for (the log and the callers tell them
+// apart; the controls are the same: the Search button stops the read).
 enum class ExtractFrom { StartUp, FilesList };
 
 // What a click on the Search button does now.
-enum class SearchAction { Search, Stop, Back, Nothing };
+enum class SearchAction { Search, Stop, Back };
 
 struct ListControls {
     bool visible = false;
@@ -157,7 +157,6 @@ class Session {
 
     View view_ = View::Files;
     Activity activity_ = Activity::Idle;
-    ExtractFrom scanFrom_ = ExtractFrom::StartUp;
     // The list a tab put in front since the last change of activity or view;
     // without one, the view and the activity decide which list shows.
     std::optional<ListKind> front_;

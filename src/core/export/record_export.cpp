@@ -49,28 +49,6 @@ void AppendSigned(std::string& out, std::int64_t n) {
     }
 }
 
-// A field's value as UTF-8 text (paths as they are), appended to `out`;
-// false for Null.
-bool AppendPlain(std::string& out, const RecordField& f) {
-    switch (f.kind) {
-        case Kind::Null:
-            return false;
-        case Kind::Stored:
-            AppendCp1252AsUtf8(out, f.text);
-            return true;
-        case Kind::Path:
-        case Kind::Word:
-            out.append(f.text);
-            return true;
-        case Kind::Number:
-            AppendNumber(out, f.number);
-            return true;
-        case Kind::Time:
-            return AppendIsoTime(out, f.time);
-    }
-    return false;
-}
-
 // The buffer every writer fills and hands to its stream in large pieces.
 class BufferedWriter : public RecordWriter {
   public:
@@ -117,7 +95,7 @@ class SeparatedWriter : public BufferedWriter {
         for (std::size_t i = 0; i < fields.size(); ++i) {
             if (i != 0) buf_ += separator_;
             scratch_.clear();
-            AppendPlain(scratch_, fields[i]);
+            AppendRecordFieldText(scratch_, fields[i]);
             if (scratch_.find_first_of(special_) == std::string::npos) {
                 buf_ += scratch_;
             } else {
@@ -241,7 +219,7 @@ class JsonLinesWriter final : public BufferedWriter {
                 if (f.kind == Kind::Path) {
                     AppendValidUtf8(scratch_, f.text);
                 } else {
-                    AppendPlain(scratch_, f);
+                    AppendRecordFieldText(scratch_, f);
                 }
                 AppendJsonString(buf_, scratch_);
             }
@@ -350,7 +328,7 @@ class HtmlWriter final : public BufferedWriter {
             if (f.kind == Kind::Path) {
                 AppendValidUtf8(scratch_, f.text);
             } else {
-                AppendPlain(scratch_, f);
+                AppendRecordFieldText(scratch_, f);
             }
             buf_ += EscapeHtml(scratch_);
             buf_ += "</td>";
@@ -384,6 +362,26 @@ constexpr std::array kFormats{
 };
 
 }  // namespace
+
+bool AppendRecordFieldText(std::string& out, const RecordField& f) {
+    switch (f.kind) {
+        case RecordField::Kind::Null:
+            return false;
+        case RecordField::Kind::Stored:
+            AppendCp1252AsUtf8(out, f.text);
+            return true;
+        case RecordField::Kind::Path:
+        case RecordField::Kind::Word:
+            out.append(f.text);
+            return true;
+        case RecordField::Kind::Number:
+            AppendNumber(out, f.number);
+            return true;
+        case RecordField::Kind::Time:
+            return AppendIsoTime(out, f.time);
+    }
+    return false;
+}
 
 std::span<const RecordExportFormat> RecordExportFormats() { return kFormats; }
 

@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/records/record.h"
@@ -74,5 +75,9 @@ struct RecordField {
 // absent texts are Null; an empty user is an empty text; a record without
 // damage has a Null damage.
 std::array<RecordField, kRecordFieldNames.size()> RecordFields(const Record& record);
+
+// A field's value as UTF-8 text (paths as they are), as the plain formats
+// write it, appended to `out`; false for Null.
+bool AppendRecordFieldText(std::string& out, const RecordField& field);
 
 }  // namespace tessaly

@@ -52,6 +52,30 @@ std::string NativeToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    while (!utf8.empty()) {
+        const std::size_t n = Utf8SequenceLength(utf8);
+        if (n == 0) return std::nullopt;
+        std::uint32_t cp = static_cast<unsigned char>(utf8[0]);
+        if (n > 1) {
+            cp &= 0x7Fu >> n;
+            for (std::size_t i = 1; i < n; ++i)
+                cp = cp << 6 | (static_cast<unsigned char>(utf8[i]) & 0x3Fu);
+        }
+        utf8.remove_prefix(n);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        const auto at = std::find(kHighControls.begin(), kHighControls.end(), cp);
+        if (at == kHighControls.end()) return std::nullopt;
+        out += static_cast<char>(0x80 + (at - kHighControls.begin()));
+    }
+    return out;
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,11 @@ namespace tessaly {
 // leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control
 // characters of the same number; NUL stays NUL.
 std::string Cp1252ToUtf8(std::string_view bytes);
+
+// The Windows-1252 bytes of UTF-8 text, so that typed text can be looked for
+// in stored bytes; nullopt when the text is not valid UTF-8 or holds a
+// character the code page has no byte for.
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
 
 // The length of the well-formed UTF-8 sequence that begins `s` (1 for an
 // ASCII byte), or 0 when none does: no overlong forms, no surrogates,

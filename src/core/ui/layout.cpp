@@ -25,6 +25,8 @@ const ControlRects& DesignRects() {
         At(r, Control::LblFiles) = {240, 160, 1575, 375};
         At(r, Control::ShContent) = {1920, 120, 1815, 495};
         At(r, Control::LblContent) = {2040, 160, 1575, 375};
+        At(r, Control::ShRecords) = {3720, 120, 1815, 495};
+        At(r, Control::LblRecords) = {3840, 160, 1575, 375};
         At(r, Control::LvwFiles) = {120, 480, 9855, 3975};
         At(r, Control::LvwContents) = {120, 480, 9855, 3975};
         At(r, Control::LblSearchIn) = {120, 4560, 975, 255};

@@ -29,6 +29,8 @@ enum class Control : std::size_t {
     LblFiles,
     ShContent,
     LblContent,
+    ShRecords,
+    LblRecords,
     LvwFiles,
     LvwContents,
     LblSearchIn,

@@ -34,6 +34,21 @@ inline constexpr std::string_view kSearching = "Searching: ";
 // Tabs
 inline constexpr std::string_view kFilesTag = " [ Files ]";
 inline constexpr std::string_view kContentsTag = " [ Contents ]";
+inline constexpr std::string_view kRecordsTag = " [ Records ]";
+inline constexpr std::string_view kRecordsTab = "Records";
+
+// Records
+inline constexpr std::string_view kExportRecordsItem = "Export records...";
+inline constexpr std::string_view kExportRecordsTitle = "Export records";
+inline constexpr std::string_view kLocalTimeItem = "Show times in &local time";
+inline constexpr std::string_view kCopyRowsItem = "Copy rows";
+inline constexpr std::string_view kShowRawEntryItem = "Show raw entry";
+inline constexpr std::string_view kRecordPropertiesItem = "Record &properties";
+inline constexpr std::string_view kFilterPlaceholder = "Filter: location, URL, user or cache file";
+inline constexpr std::string_view kAllStatuses = "Any status";
+inline constexpr std::string_view kAllTypes = "Any type";
+inline constexpr std::string_view kOfRecords = " of ";
+inline constexpr std::string_view kRecordsWord = " records";
 
 // Commands on entries
 inline constexpr std::string_view kInvalidUrl = "Invalid URL";
