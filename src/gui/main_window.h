@@ -132,7 +132,7 @@ class MainWindow final : public QMainWindow {
     void Form_Load();
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
-    void finishSearch(const std::string& seconds, bool listFull);
+    void finishSearch(const std::string& seconds, bool listFull, int rootError);
     void finishExtraction(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
     void openAddress(const AddressResult& result);
     // Reads the look-up services anew; when they changed, the menu follows
@@ -150,6 +150,10 @@ class MainWindow final : public QMainWindow {
 
     void runMenuCommand(const MenuRow& row);
     void popupAt(const QPoint& globalPos);
+    // Opens the lists' popup for `list` (with rows) at a screen position, its
+    // items set for that list and its selection.
+    void popupOnList(ListKind list, const QPoint& globalPos);
+    void drawSelectedTab(ListKind selected);
     ReportList* listFor(ListKind list) const;
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
     QWidget* widgetFor(Control c) const;

@@ -43,10 +43,12 @@ class FakeToolkit final : public Toolkit, public MenuPopper {
     MsgAnswer messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
     std::string saveFileName(const std::string& title, const std::string& filter,
                              const std::string& initialFolder) override;
+    std::string documentsFolder() override { return documents; }
     std::string pickFolder(const std::string& title) override;
     void setClipboardText(const std::string& text) override;
     void popup(QMenu& menu, const QPoint& globalPos) override;
 
+    std::string documents = "/home/examiner/Documents";
     std::deque<MsgAnswer> answers;
     std::vector<Prompt> prompts;
     std::deque<std::string> saveNames;
