@@ -36,10 +36,17 @@ QString ReportList::toolTipFor(const QModelIndex& index) const {
     if (!index.isValid()) return {};
     const QString tip = index.data(Qt::ToolTipRole).toString();
     if (!tip.isEmpty()) return tip;
-    const QRect cell = visualRect(index);
-    const bool cut = sizeHintForIndex(index).width() > cell.width() || cell.left() < 0 ||
-                     cell.right() >= viewport()->width();
+    // Cut where the text runs past the part of its cell on screen, or its
+    // start lies scrolled off to the left.
+    const QRect cell = visualRect(index) & viewport()->rect();
+    const bool cut = visualRect(index).left() < 0 || sizeHintForIndex(index).width() > cell.width();
     return cut ? index.data(Qt::DisplayRole).toString() : QString();
+}
+
+QModelIndex ReportList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and last row, as in any list.
+    if (action == MoveHome || action == MoveEnd) modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
 }
 
 bool ReportList::viewportEvent(QEvent* event) {

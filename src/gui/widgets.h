@@ -25,6 +25,7 @@ class ReportList final : public QTableView {
     QString toolTipFor(const QModelIndex& index) const;
 
   protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     bool viewportEvent(QEvent* event) override;
 };
 
