@@ -21,19 +21,10 @@ using namespace tessaly::test;
 
 namespace {
 
-std::string Entry(std::string text) {
-    text.resize(150, '\0');
-    return text;
-}
-
 // A file of three entries, the last longer than any list is wide.
 std::string SampleBytes() {
-    std::string bytes(64, '\x01');
-    bytes += Entry("http://a.example/one");
-    bytes += Entry("zz@:Host: c.example");
-    bytes += Entry("http://long.example/" + std::string(120, 'w'));
-    bytes += std::string(200, '\0');
-    return bytes;
+    return EntriesFile({"http://a.example/one", "zz@:Host: c.example",
+                        "http://long.example/" + std::string(120, 'w')});
 }
 
 QLineEdit* Field(Harness& h) { return Child<QLineEdit>(h.window(), "txtSearchIn"); }

@@ -37,12 +37,8 @@ std::string Entry(std::string text) {
 // A small file with three entries: a URL, a history record (two rows) and a
 // host record.
 std::string SampleBytes() {
-    std::string bytes(64, '\x01');
-    bytes += Entry("http://a.example/one");
-    bytes += Entry("Visited: bob@http://b.example/two");
-    bytes += Entry("zz@:Host: c.example");
-    bytes += std::string(200, '\0');
-    return bytes;
+    return EntriesFile(
+        {"http://a.example/one", "Visited: bob@http://b.example/two", "zz@:Host: c.example"});
 }
 
 }  // namespace
@@ -820,10 +816,7 @@ namespace {
 
 // Runs a startup extraction of a file holding these entries.
 void ExtractEntries(Harness& h, const std::vector<std::string>& entries) {
-    std::string bytes(64, '\x01');
-    for (const auto& e : entries) bytes += Entry(e);
-    bytes += std::string(200, '\0');
-    h.dir.write("index.dat", bytes);
+    h.dir.write("index.dat", EntriesFile(entries));
     h.toolkit.answers = {MsgAnswer::Ok};
     h.window().startUp(h.dir.file("index.dat"));
     h.window().show();

@@ -91,6 +91,10 @@ struct Harness {
     std::unique_ptr<MainWindow> window_;
 };
 
+// The bytes of a small file the scan reads these entries from, in order: a
+// 64-byte head, each entry padded with NULs to 150 bytes, and 200 NULs.
+std::string EntriesFile(const std::vector<std::string>& entries);
+
 // Presses a mouse button on a list's viewport at the given row.
 void PressOnList(QWidget* list, Qt::MouseButton button, Qt::MouseButtons buttons, int row);
 
