@@ -66,6 +66,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+// Spelled out for compilers without deduction for aggregates (clang before 17).
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Runs a list's append of delivered rows. A list that finds no memory for
 // them stays as it was (the models make room first), and the work stops, to
