@@ -109,7 +109,9 @@ void ClickLabel::makeButton(const QString& name, const QString& description) {
 void ClickLabel::keyPressEvent(QKeyEvent* event) {
     const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
                        event->key() == Qt::Key_Enter;
-    if (button_ && press && event->modifiers() == Qt::NoModifier) {
+    // A held key does not press again: Enter held in "Search in" must not
+    // stop the search it started once the focus has moved to Stop.
+    if (button_ && press && event->modifiers() == Qt::NoModifier && !event->isAutoRepeat()) {
         event->accept();
         emit clicked();
         return;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -111,6 +112,10 @@ void TestKeyboard::tabReachesTheButtonsWhichSpaceAndEnterPress() {
     QCOMPARE(QApplication::focusWidget(), browse);
     h.toolkit.folders = {""};  // the picker is cancelled
     QTest::keyClick(browse, static_cast<Qt::Key>(key));
+    QCOMPARE(h.toolkit.folderTitles.size(), std::size_t{1});
+    // A held key does not press again.
+    QKeyEvent held(QEvent::KeyPress, key, Qt::NoModifier, QString(), /*autorep=*/true);
+    QApplication::sendEvent(browse, &held);
     QCOMPARE(h.toolkit.folderTitles.size(), std::size_t{1});
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
