@@ -15,6 +15,7 @@ class QuietToolkit final : public Toolkit, public MenuPopper {
     std::string saveFileName(const std::string&, const std::string&, const std::string&) override {
         return {};
     }
+    std::string documentsFolder() override { return {}; }
     std::string pickFolder(const std::string&) override { return {}; }
     void setClipboardText(const std::string&) override {}
     void popup(QMenu&, const QPoint&) override {}

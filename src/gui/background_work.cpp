@@ -135,7 +135,7 @@ class FilesBatcher final : public WalkSink {
     void fileFound(const FoundFile& file) override {
         if (!budget_.take()) return;
         const std::string size = FormatSizeKB(file.size);
-        batch_.rows.push_back({file.location, size});
+        batch_.rows.push_back({file.location, size, file.size});
         log_.write("File found: " + file.location + "(" + size + " KB)");
         log_.write("Converting [ " + file.location + " ] to DOS compatable path");
         log_.write("DOS Path: " + GetDosPath(file.location) + "(" + size + " KB)");
@@ -201,8 +201,8 @@ void BackgroundWork::startWalk(const std::string& root) {
         [root](FilesBatcher& batcher, const std::atomic<bool>& stop) {
             return SearchFolderTree(root, batcher, stop);
         },
-        [this](const WalkOutcome&, const std::string& seconds, bool full) {
-            finishWalk(seconds, full);
+        [this](const WalkOutcome& outcome, const std::string& seconds, bool full) {
+            finishWalk(seconds, full, outcome.rootError);
         });
 }
 
@@ -307,9 +307,9 @@ void BackgroundWork::deliverFiles() {
     emit filesDelivered(delivery);
 }
 
-void BackgroundWork::finishWalk(const std::string& seconds, bool listFull) {
+void BackgroundWork::finishWalk(const std::string& seconds, bool listFull, int rootError) {
     join();
-    emit walkFinished(seconds, listFull || listOutOfMemory_);
+    emit walkFinished(seconds, listFull || listOutOfMemory_, rootError);
 }
 
 void BackgroundWork::finishScan(const ScanOutcome& outcome, const std::string& seconds,

@@ -86,7 +86,9 @@ class BackgroundWork final : public QObject {
     // the job stopped because its list took no more rows (the row budget, or
     // memory that ran short here or on the worker); the rows delivered so far
     // stay.
-    void walkFinished(const std::string& seconds, bool listFull);
+    // `rootError`: the system's error number when the root could not be
+    // opened as a folder, else 0.
+    void walkFinished(const std::string& seconds, bool listFull, int rootError);
     // Just before scanFinished, with the records of the scanned file.
     void recordsRead(const tessaly::RecordsRead& records);
     void scanFinished(const tessaly::ScanOutcome& outcome, const std::string& seconds,
@@ -97,7 +99,7 @@ class BackgroundWork final : public QObject {
     void startJob(Work work, Finish finish);
     void deliverFiles();
     void deliverContents();
-    void finishWalk(const std::string& seconds, bool listFull);
+    void finishWalk(const std::string& seconds, bool listFull, int rootError);
     void finishScan(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
     void join();
 

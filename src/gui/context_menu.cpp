@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/actions/lookup_services.h"
+#include "core/ui/texts.h"
 #include "gui/models.h"
 
 namespace tessaly {
@@ -95,12 +96,25 @@ void ContextMenu::setServices(std::span<const LookupService> services) {
     if (!servicesMenu_) return;
     for (QAction* action : serviceActions_) {
         servicesMenu_->removeAction(action);
+        std::erase(waitingForRow_, action);
         action->deleteLater();
     }
     serviceActions_ = AddLookUpItems(*servicesMenu_, servicesEnd_, services, runLookUp_);
 }
 
-void ContextMenu::prepareFor(ListKind list, std::string_view offlineReason) {
+void ContextMenu::prepareFor(ListKind list, std::string_view offlineReason, bool rowSelected) {
+    // What the last popup disabled only for want of a row comes back first.
+    for (QAction* action : waitingForRow_) {
+        action->setEnabled(true);
+        action->setToolTip({});
+    }
+    waitingForRow_.clear();
+    const auto needsRow = [&](QAction& action) {
+        if (rowSelected || !action.isEnabled()) return;
+        action.setEnabled(false);
+        action.setToolTip(UiText(texts::kNoRowSelected));
+        waitingForRow_.push_back(&action);
+    };
     const std::span<const MenuRow> rows = ContextMenuRows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         QAction* action = actions_[i];
@@ -110,11 +124,13 @@ void ContextMenu::prepareFor(ListKind list, std::string_view offlineReason) {
             action->setText(UiText(caption));
         }
         if (OpensAnAddress(rows[i])) ApplyOffline(*action, offlineReason);
+        if (ActsOnARow(rows[i])) needsRow(*action);
     }
     if (!servicesRow_) return;
     for (QAction* action : serviceActions_) {
         SetState(*action, servicesRow_->stateOn(list));
         ApplyOffline(*action, offlineReason);
+        needsRow(*action);
     }
 }
 

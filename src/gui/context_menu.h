@@ -49,7 +49,9 @@ class ContextMenu {
     // Sets the states and captions a right-click on `list` sets; items the
     // list does not touch keep what they had. With an `offlineReason`, every
     // item that opens an address is disabled with that reason as tooltip.
-    void prepareFor(ListKind list, std::string_view offlineReason = {});
+    // Without `rowSelected`, every item that acts on a row is disabled too,
+    // saying so in its tooltip, for this popup only.
+    void prepareFor(ListKind list, std::string_view offlineReason = {}, bool rowSelected = true);
 
   private:
     QMenu* menu_ = nullptr;
@@ -60,6 +62,7 @@ class ContextMenu {
     QMenu* servicesMenu_ = nullptr;
     QAction* servicesEnd_ = nullptr;  // an invisible item after the services
     std::vector<QAction*> serviceActions_;
+    std::vector<QAction*> waitingForRow_;  // disabled by the last popup for want of a row
 };
 
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <new>
 #include <sstream>
@@ -62,6 +64,18 @@ void SetColours(QWidget* w, const QColor& background, const QColor& text) {
     w->setPalette(p);
 }
 
+MsgIcon IconOf(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Information:
+            return MsgIcon::Information;
+        case MessageKind::Warning:
+            return MsgIcon::Exclamation;
+        case MessageKind::ErrorReport:
+            break;
+    }
+    return MsgIcon::None;
+}
+
 template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
@@ -106,6 +120,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     // so that its height is known.
     placement_->resizeOuter(kDesignClientWidth + kNonClientWidth,
                             kDesignClientHeight + kNonClientHeight);
+    placement_->setMinimumOuter();
 }
 
 MainWindow::~MainWindow() { work_->stopAndWait(); }
@@ -155,6 +170,7 @@ void MainWindow::buildWidgets() {
         v->setModel(model);
         v->viewport()->setMouseTracking(true);
         v->viewport()->installEventFilter(this);
+        v->installEventFilter(this);  // the popup and Enter keys
         return v;
     };
     lvwFiles_ = makeList("lvwFiles", filesModel_);
@@ -178,6 +194,7 @@ void MainWindow::buildWidgets() {
     recordsPanel_ = new RecordsPanel(central);
     recordsPanel_->table().viewport()->setMouseTracking(true);
     recordsPanel_->table().viewport()->installEventFilter(this);
+    recordsPanel_->table().installEventFilter(this);  // the popup keys
     recordsPanel_->setVisible(false);
     connect(recordsPanel_, &RecordsPanel::shownChanged, this, &MainWindow::showRecordCount);
     // A double-click opens what the menu's first command opens: a file's
@@ -200,6 +217,8 @@ void MainWindow::buildWidgets() {
     txtSearchIn_->setFont(verdana);
     lblBrowse_ = makeLabel("lblBrowse", "...", 9.75, true);
     lblSearch_ = makeLabel("lblSearch", "Search", 12, true);
+    lblBrowse_->makeButton(UiText(texts::kBrowseName), UiText(texts::kBrowseDescription));
+    lblSearch_->makeButton({}, UiText(texts::kSearchDescription));  // named by its caption
 
     statusBar()->setObjectName("StatusBar1");
     statusBar()->setSizeGripEnabled(true);
@@ -230,6 +249,12 @@ void MainWindow::buildWidgets() {
     connect(lblContent_, &ClickLabel::clicked, this, &MainWindow::lblContent_Click);
     connect(lblRecords_, &ClickLabel::clicked, this, &MainWindow::lblRecords_Click);
     connect(lblBrowse_, &ClickLabel::clicked, this, &MainWindow::lblBrowse_Click);
+    connect(txtSearchIn_, &QLineEdit::returnPressed, this, &MainWindow::lblSearch_Click);
+    // A button or tab the pointer leaves loses its hover colours at once.
+    for (auto* l : {lblBrowse_, lblSearch_})
+        connect(l, &ClickLabel::left, this, [l] { SetColours(l, WindowBackground(), Qt::black); });
+    for (auto* l : {lblFiles_, lblContent_, lblRecords_})
+        connect(l, &ClickLabel::left, this, &MainWindow::ResetTabHover);
     auto darkButton = [](ClickLabel* l) { SetColours(l, Qt::black, Qt::white); };
     connect(lblSearch_, &ClickLabel::hovered, this, [=, this] { darkButton(lblSearch_); });
     connect(lblBrowse_, &ClickLabel::hovered, this, [=, this] { darkButton(lblBrowse_); });
@@ -437,10 +462,7 @@ void MainWindow::perform(const Effect& effect) {
                        }
                    },
                    [this](const LogLine& e) { services_.log.write(e.text); },
-                   [this](const ShowMessage& e) {
-                       message(e.text, e.kind == MessageKind::Information ? MsgIcon::Information
-                                                                          : MsgIcon::None);
-                   },
+                   [this](const ShowMessage& e) { message(e.text, IconOf(e.kind)); },
                },
                effect);
 }
@@ -484,6 +506,7 @@ void MainWindow::render() {
         statusBar()->showMessage(status);
     }
     setWindowTitle(QString::fromStdString(title_ + Str(c.titleTag)));
+    drawSelectedTab(c.selectedTab);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -493,10 +516,13 @@ void MainWindow::startUp(const std::string& commandLineText) {
                         std::to_string(kVersion.minor) + "." + std::to_string(kVersion.revision));
     if (!commandLineText.empty()) {
         const std::string path = StartupPath(commandLineText);
-        if (!FileExists(path)) {
-            message(
-                title_ + Str(texts::kCouldNotLocate) + FileNameOf(path) + Str(texts::kVerifyFile),
-                MsgIcon::Exclamation);
+        if (FolderExists(path)) {
+            // A folder is searched, as if typed into "Search in:".
+            ensureLoaded();
+            txtSearchIn_->setPath(AddBackslash(path));
+            lblSearch_Click();
+        } else if (!FileExists(path)) {
+            message(CouldNotLocateText(title_, path), MsgIcon::Exclamation);
         } else if (message(Str(texts::kWarnMayTakeAMoment), MsgIcon::Exclamation,
                            MsgButtons::OkCancel) == MsgAnswer::Ok) {
             ExtractContents(path, ExtractFrom::StartUp, /*wait=*/true);
@@ -580,8 +606,9 @@ void MainWindow::lblSearch_Click() {
 
 void MainWindow::SearchForIndexFiles(const std::string& root) { work_->startWalk(root); }
 
-void MainWindow::finishSearch(const std::string& seconds, bool listFull) {
-    apply(WalkFinished{static_cast<std::size_t>(filesModel_->rowCount()), seconds, listFull});
+void MainWindow::finishSearch(const std::string& seconds, bool listFull, int rootError) {
+    apply(WalkFinished{static_cast<std::size_t>(filesModel_->rowCount()), seconds, listFull,
+                       rootError});
     if (!session_.closing()) emit workFinished();
 }
 
@@ -625,6 +652,39 @@ void MainWindow::popupAt(const QPoint& globalPos) {
     services_.popper.popup(*mnuMain_->menu(), globalPos);
 }
 
+void MainWindow::popupOnList(ListKind list, const QPoint& globalPos) {
+    ReportList* view = listFor(list);
+    if (!OpensPopup(true, static_cast<std::size_t>(view->model()->rowCount()))) return;
+    refreshLookups();
+    const bool offline = ReadLookupSwitches(services_.settings).offline;
+    mnuMain_->prepareFor(list, offline ? texts::kLookupsOff : std::string_view(),
+                         SelectedSourceRow(*view) >= 0);
+    popupAt(globalPos);
+}
+
+// The records list's own menu, at a right-click or the menu key.
+void MainWindow::popupOnRecords(const QPoint& globalPos) {
+    const ReportList& view = recordsPanel_->table();
+    if (!view.isEnabled() || !OpensPopup(true, static_cast<std::size_t>(view.model()->rowCount())))
+        return;
+    refreshLookups();
+    const bool offline = ReadLookupSwitches(services_.settings).offline;
+    mnuRecordsServices_->clear();
+    recordServiceActions_ = AddLookUpItems(
+        *mnuRecordsServices_, nullptr, lookups_->services, [this](const LookupService& service) {
+            lookUpRecord([&](std::string_view entry) { return LookUpAddress(service, entry); });
+        });
+    for (QAction* action : recordServiceActions_) {
+        action->setEnabled(true);
+        ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
+    }
+    for (QAction* action : recordAddressActions_) {
+        action->setEnabled(true);
+        ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
+    }
+    services_.popper.popup(*mnuRecords_, globalPos);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (!lvwFiles_ || !lvwContents_) return QMainWindow::eventFilter(watched, event);
     if (recordsPanel_ && watched == recordsPanel_->table().viewport()) {
@@ -647,27 +707,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         } else if (index.isValid()) {
             view.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         }
-        if (OpensPopup(rightOnly, static_cast<std::size_t>(view.model()->rowCount()))) {
-            refreshLookups();
-            const bool offline = ReadLookupSwitches(services_.settings).offline;
-            mnuRecordsServices_->clear();
-            recordServiceActions_ =
-                AddLookUpItems(*mnuRecordsServices_, nullptr, lookups_->services,
-                               [this](const LookupService& service) {
-                                   lookUpRecord([&](std::string_view entry) {
-                                       return LookUpAddress(service, entry);
-                                   });
-                               });
-            for (QAction* action : recordServiceActions_) {
-                action->setEnabled(true);
-                ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
-            }
-            for (QAction* action : recordAddressActions_) {
-                action->setEnabled(true);
-                ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
-            }
-            services_.popper.popup(*mnuRecords_, me->globalPosition().toPoint());
-        }
+        popupOnRecords(me->globalPosition().toPoint());
+        return true;
+    }
+    if (recordsPanel_ && watched == &recordsPanel_->table() && event->type() == QEvent::KeyPress) {
+        if (ListKeyOf(*static_cast<QKeyEvent*>(event), false) != ListKey::Popup) return false;
+        ReportList& view = recordsPanel_->table();
+        const QRect row = view.visualRect(view.currentIndex());
+        const QPoint at = row.isValid() ? row.bottomLeft() + QPoint(8, 0) : QPoint(8, 8);
+        popupOnRecords(view.viewport()->mapToGlobal(at));
         return true;
     }
     const bool files = watched == lvwFiles_->viewport();
@@ -682,14 +730,27 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // A right-click selects the row under the pointer, as list controls do.
         const QModelIndex index = view->indexAt(me->position().toPoint());
         if (index.isValid()) view->setCurrentIndex(index);
-        if (OpensPopup(rightOnly, static_cast<std::size_t>(view->model()->rowCount()))) {
-            refreshLookups();
-            const bool offline = ReadLookupSwitches(services_.settings).offline;
-            mnuMain_->prepareFor(files ? ListKind::Files : ListKind::Contents,
-                                 offline ? texts::kLookupsOff : std::string_view());
-            popupAt(me->globalPosition().toPoint());
-        }
+        popupOnList(files ? ListKind::Files : ListKind::Contents, me->globalPosition().toPoint());
         return true;
+    }
+    if ((watched == lvwFiles_ || watched == lvwContents_) && event->type() == QEvent::KeyPress) {
+        const auto list = watched == lvwFiles_ ? ListKind::Files : ListKind::Contents;
+        switch (ListKeyOf(*static_cast<QKeyEvent*>(event), list == ListKind::Files)) {
+            case ListKey::Popup: {
+                // The menu key and Shift+F10 open the popup at the current row.
+                ReportList* view = listFor(list);
+                const QRect row = view->visualRect(view->currentIndex());
+                const QPoint at = row.isValid() ? row.bottomLeft() + QPoint(8, 0) : QPoint(8, 8);
+                popupOnList(list, view->viewport()->mapToGlobal(at));
+                return true;
+            }
+            case ListKey::View:
+                if (SelectedSourceRow(*lvwFiles_) >= 0) mnuView_Click();
+                return true;
+            case ListKey::Other:
+                break;
+        }
+        return false;
     }
     if ((files || contents) && event->type() == QEvent::MouseMove) {
         ResetTabHover();
@@ -712,6 +773,24 @@ void MainWindow::ResetTabHover() {
     }
 }
 
+// The tab of the list in front is drawn selected: its caption bold, its
+// shape's border doubled.
+void MainWindow::drawSelectedTab(ListKind selected) {
+    const std::array<std::pair<ClickLabel*, QFrame*>, kListKinds> tabs = {
+        {{lblFiles_, shFiles_}, {lblContent_, shContent_}, {lblRecords_, shRecords_}}};
+    for (std::size_t i = 0; i < kListKinds; ++i) {
+        const bool on = static_cast<ListKind>(i) == selected;
+        auto [label, shape] = tabs[i];
+        QFont font = label->font();
+        font.setBold(on);
+        label->setFont(font);
+        QString sheet = shape->styleSheet();
+        sheet.replace(on ? "border: 1px" : "border: 2px", on ? "border: 2px" : "border: 1px");
+        if (sheet != shape->styleSheet()) shape->setStyleSheet(sheet);
+        label->setAccessibleDescription(on ? UiText(texts::kSelectedTab) : QString());
+    }
+}
+
 void MainWindow::Form_MouseMove() {
     SetColours(lblSearch_, WindowBackground(), Qt::black);
     SetColours(lblBrowse_, WindowBackground(), Qt::black);
@@ -723,10 +802,11 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     QMainWindow::mouseMoveEvent(event);
 }
 
-// F1 opens help from anywhere in the window; the search field passes it up
-// here untyped. The key goes no further. Every other key passes through.
+// F1 opens help from anywhere in the window, with any modifier held; the
+// search field and the lists pass it up here untyped. The key goes no further. Every other key
+// passes through.
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    if (event->key() == Qt::Key_F1) {  // whatever modifier is held
         event->accept();
         mnuContent_Click();
         return;
@@ -818,9 +898,12 @@ void MainWindow::mnuSaveResults_Click() {
         return;
     }
     const bool files = view == 1;
+    // The dialog opens where the user saved last, else in the documents
+    // folder: never inside the evidence being searched.
+    const std::string last = services_.settings.read(kSaveFolderSection, kSaveFolderKey, "");
     const std::string name = services_.toolkit.saveFileName(
         Str(files ? texts::kSaveResultsTitle : texts::kSaveContentsTitle), Str(texts::kSaveFilter),
-        txtSearchIn_->path());
+        !last.empty() && FolderExists(last) ? last : services_.toolkit.documentsFolder());
     if (name.empty()) return;
     const SaveLayout layout = LayoutForFileName(name);
     const auto& fileRows = filesModel_->rows();
@@ -850,6 +933,10 @@ void MainWindow::mnuSaveResults_Click() {
             "Could not save " + name + "\r\n\r\n" + result.reason + "\r\n\r\nNothing was changed.",
             MsgIcon::Exclamation);
         return;
+    }
+    if (!services_.settings.write(kSaveFolderSection, kSaveFolderKey, FolderOf(name))) {
+        services_.log.write("Could not remember the save folder in " +
+                            services_.settings.settingsFilePath());
     }
     message(Str(texts::kFileSavedAs) + name, MsgIcon::Information);
 }

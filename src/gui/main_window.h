@@ -155,7 +155,7 @@ class MainWindow final : public QMainWindow {
     void Form_Load();
     void Form_Resize();
     void SearchForIndexFiles(const std::string& root);
-    void finishSearch(const std::string& seconds, bool listFull);
+    void finishSearch(const std::string& seconds, bool listFull, int rootError);
     void takeRecords(const RecordsRead& records);
     // The contents list, with the find bar under it while that is open.
     void placeContents();
@@ -165,6 +165,7 @@ class MainWindow final : public QMainWindow {
     void launchEntry(std::string_view entry);
     void showRecordCount();
     void buildRecordsMenu();
+    void popupOnRecords(const QPoint& globalPos);
     // The look-up path for the current record's URL.
     void lookUpRecord(const std::function<AddressResult(std::string_view entry)>& addressFor);
     void finishExtraction(const ScanOutcome& outcome, const std::string& seconds, bool listFull);
@@ -184,6 +185,10 @@ class MainWindow final : public QMainWindow {
 
     void runMenuCommand(const MenuRow& row);
     void popupAt(const QPoint& globalPos);
+    // Opens the lists' popup for `list` (with rows) at a screen position, its
+    // items set for that list and its selection.
+    void popupOnList(ListKind list, const QPoint& globalPos);
+    void drawSelectedTab(ListKind selected);
     ReportList* listFor(ListKind list) const;
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
     QWidget* widgetFor(Control c) const;

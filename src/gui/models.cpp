@@ -5,6 +5,7 @@
 
 #include "core/app/ascii_case.h"
 #include "core/extract/codepage.h"
+#include "core/ui/size_text.h"
 
 namespace tessaly {
 
@@ -28,9 +29,20 @@ int FilesModel::rowCount(const QModelIndex& parent) const {
 int FilesModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
 
 QVariant FilesModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole) return {};
+    if (!index.isValid()) return {};
     const auto& r = rows_[static_cast<std::size_t>(index.row())];
-    return index.column() == 0 ? PathText(r.location) : QString::fromStdString(r.sizeText);
+    const bool size = index.column() == 1;
+    switch (role) {
+        case Qt::DisplayRole:
+            return size ? QString::fromStdString(ShownSizeText(r.bytes)) : PathText(r.location);
+        case Qt::ToolTipRole:
+            // The location's tooltip is its whole text, shown where the list cuts it.
+            return size ? QVariant(QString::fromStdString(ExactSizeText(r.bytes))) : QVariant();
+        case Qt::TextAlignmentRole:
+            return size ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+        default:
+            return {};
+    }
 }
 
 QVariant FilesModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -69,7 +81,9 @@ QVariant ContentsModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ContentsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section != 0) return {};
+    if (orientation != Qt::Horizontal || section != 0) return {};
+    if (role == kLongestTextRole) return rows_.empty() ? QString() : EntryText(rows_.row(longest_));
+    if (role != Qt::DisplayRole) return {};
     return QStringLiteral("File contents");
 }
 
@@ -80,12 +94,20 @@ void ContentsModel::appendRows(ContentsRows&& batch) {
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
     rows_.appendAll(std::move(batch));
+    for (std::size_t i = static_cast<std::size_t>(first); i < rows_.size(); ++i) {
+        if (const std::size_t length = rows_.shown(i).size(); length > longestLength_) {
+            longest_ = i;
+            longestLength_ = length;
+        }
+    }
     endInsertRows();
 }
 
 void ContentsModel::clear() {
     beginResetModel();
     rows_.clear();
+    longest_ = 0;
+    longestLength_ = 0;
     endResetModel();
 }
 

@@ -51,8 +51,15 @@ class ContentsModel final : public QAbstractTableModel {
     void clear();
     const ContentsRows& rows() const { return rows_; }
 
+    // The header of the column gives, under this role, the text of its
+    // longest row (by bytes shown), so the column can be made wide enough to
+    // scroll to the end of it.
+    static constexpr int kLongestTextRole = Qt::UserRole + 1;
+
   private:
     ContentsRows rows_;
+    std::size_t longest_ = 0;  // the row with the most bytes shown
+    std::size_t longestLength_ = 0;
 };
 
 class NoCaseFinder;

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "core/app/identity.h"
@@ -87,6 +88,11 @@ std::string QtToolkit::saveFileName(const std::string& title, const std::string&
     const QString name = QFileDialog::getSaveFileName(
         owner_, QString::fromStdString(title), PathText(initialFolder), QtFilterFrom(filter));
     return QFile::encodeName(name).toStdString();
+}
+
+std::string QtToolkit::documentsFolder() {
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .toStdString();
 }
 
 std::string QtToolkit::pickFolder(const std::string& title) {

@@ -16,6 +16,7 @@ class QtToolkit final : public Toolkit, public MenuPopper {
     MsgAnswer messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
     std::string saveFileName(const std::string& title, const std::string& filter,
                              const std::string& initialFolder) override;
+    std::string documentsFolder() override;
     std::string pickFolder(const std::string& title) override;
     void setClipboardText(const std::string& text) override;
     void popup(QMenu& menu, const QPoint& globalPos) override;

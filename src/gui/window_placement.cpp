@@ -5,17 +5,26 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTableView>
+#include <algorithm>
 #include <cmath>
 
 #include "core/app/startup.h"
 #include "core/settings/settings_store.h"
+#include "gui/models.h"
 
 namespace tessaly {
 
 WindowPlacement::WindowPlacement(QMainWindow& window, QTableView& filesList,
                                  QTableView& contentsList)
-    : window_(window), filesList_(filesList), contentsList_(contentsList) {}
+    : window_(window), filesList_(filesList), contentsList_(contentsList) {
+    if (const QAbstractItemModel* model = contentsList_.model()) {
+        const auto refit = [this] { fitContentsColumn(); };
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, &contentsList_, refit);
+        QObject::connect(model, &QAbstractItemModel::modelReset, &contentsList_, refit);
+    }
+}
 
 double WindowPlacement::dpi() const {
     const QScreen* s = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
@@ -57,7 +66,29 @@ double WindowPlacement::filesColumnTwips(int column) const {
 }
 
 void WindowPlacement::setContentsColumn(double twips) {
-    contentsList_.horizontalHeader()->resizeSection(0, toPixels(twips));
+    contentsLayoutPixels_ = toPixels(twips);
+    fitContentsColumn();
+}
+
+void WindowPlacement::fitContentsColumn() {
+    const QAbstractItemModel* model = contentsList_.model();
+    const QString longest =
+        model ? model->headerData(0, Qt::Horizontal, ContentsModel::kLongestTextRole).toString()
+              : QString();
+    // The cell's margins on both sides, and a little room for rows of as many
+    // bytes in wider letters.
+    const int margin = 2 * (contentsList_.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    const int text =
+        longest.isEmpty()
+            ? 0
+            : contentsList_.fontMetrics().horizontalAdvance(longest) * 11 / 10 + margin;
+    contentsList_.horizontalHeader()->resizeSection(0, std::max(contentsLayoutPixels_, text));
+}
+
+void WindowPlacement::setMinimumOuter() {
+    window_.setMinimumSize(
+        toPixels(kMinimumWindowWidth - kNonClientWidth),
+        toPixels(kMinimumWindowHeight - kNonClientHeight) + window_.menuBar()->sizeHint().height());
 }
 
 void WindowPlacement::setFirstColumns() {

@@ -34,7 +34,13 @@ class WindowPlacement {
     // goes back to the settings exactly as it came.
     void setFilesColumn(int column, double twips);
     double filesColumnTwips(int column) const;
+    // The layout's width for the contents column; the column is wider when
+    // its longest row needs it, so the list scrolls to that row's end.
     void setContentsColumn(double twips);
+
+    // The window manager's minimum size for the window: the layout's
+    // minimum outer size (dragging the frame stops there).
+    void setMinimumOuter();
 
     // The first columns the lists get when the window loads.
     void setFirstColumns();
@@ -54,11 +60,14 @@ class WindowPlacement {
 
   private:
     double dpi() const;
+    // Sizes the contents column: the layout's width, or the longest row's.
+    void fitContentsColumn();
 
     QMainWindow& window_;
     QTableView& filesList_;
     QTableView& contentsList_;
     double columnTwips_[2] = {0, 0};
+    int contentsLayoutPixels_ = 0;
 };
 
 }  // namespace tessaly

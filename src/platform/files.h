@@ -14,6 +14,9 @@ namespace tessaly {
 // system does.
 bool FileExists(const std::string& path);
 
+// True when `path` names a folder (a link to one counts).
+bool FolderExists(const std::string& path);
+
 // The folder of the running executable, without a trailing separator unless
 // it is the root; the current folder when the executable cannot be found.
 std::string ExecutableFolder();

@@ -23,6 +23,10 @@ class Toolkit {
     virtual std::string saveFileName(const std::string& title, const std::string& filter,
                                      const std::string& initialFolder) = 0;
 
+    // The user's documents folder (native bytes): where the save dialog opens
+    // before anything was saved.
+    virtual std::string documentsFolder() = 0;
+
     // The folder picker. Returns the chosen folder's path, or "" on cancel
     // or for an item that is not a folder on disk.
     virtual std::string pickFolder(const std::string& title) = 0;

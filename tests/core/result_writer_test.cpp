@@ -47,8 +47,8 @@ TEST(PlainLayout, ContentsRowsAreWrittenWholeByteForByte) {
 }
 
 TEST(PlainLayout, FilesRowsHaveFourLinesEach) {
-    const std::vector<IndexFileRow> rows{{"/data/one/index.dat", "32.00"},
-                                         {"/data/two/index.dat", "0.50"}};
+    const std::vector<IndexFileRow> rows{{"/data/one/index.dat", "32.00", 32768},
+                                         {"/data/two/index.dat", "0.50", 512}};
     std::ostringstream out;
     WritePlainFiles(out, rows, [](const std::string& p) { return "SHORT(" + p + ")"; });
     EXPECT_EQ(out.str(),
@@ -134,7 +134,7 @@ TEST(HtmlLayout, ContentsViewLinksTheShownEntries) {
 }
 
 TEST(HtmlLayout, FilesViewLinksTheLocations) {
-    const std::vector<IndexFileRow> rows{{"/data/one/index.dat", "32.00"}};
+    const std::vector<IndexFileRow> rows{{"/data/one/index.dat", "32.00", 32768}};
     std::ostringstream out;
     WriteHtml(out, "/cases/last.dat", rows.size(),
               [&](std::size_t i) -> std::string_view { return rows[i].location; });

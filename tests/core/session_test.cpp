@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -45,7 +46,10 @@ std::vector<std::string> Describe(const Effects& effects) {
                                                           : "clear records";
                 if constexpr (std::is_same_v<T, LogLine>) return "log " + e.text;
                 if constexpr (std::is_same_v<T, ShowMessage>)
-                    return (e.kind == MessageKind::Information ? "info " : "report ") + e.text;
+                    return (e.kind == MessageKind::Information ? "info "
+                            : e.kind == MessageKind::Warning   ? "warn "
+                                                               : "report ") +
+                           e.text;
             },
             effect));
     }
@@ -111,7 +115,23 @@ INSTANTIATE_TEST_SUITE_P(
                      {kSearch, kInFolder},
                      "files shown off | contents hidden on | field off | browse off | Stop on | "
                      "view 1 | status \"Searching: /evidence/Users/\" | title \"\""},
-        ControlsCase{"WalkEnded", {kSearch, kInFolder, kWalkEnd}, kFilesView},
+        ControlsCase{"WalkEnded",
+                     {kSearch, kInFolder, kWalkEnd},
+                     "files shown on | contents hidden on | field on | browse on | Search on | "
+                     "view 1 | status \"2 files found\" | title \"\""},
+        // A stopped walk says so; the next search starts afresh.
+        ControlsCase{"WalkStopped",
+                     {kSearch, StopClicked{}, kWalkEnd},
+                     "files shown on | contents hidden on | field on | browse on | Search on | "
+                     "view 1 | status \"Search stopped: 2 files found\" | title \"\""},
+        ControlsCase{"SearchAfterAStoppedWalk",
+                     {kSearch, StopClicked{}, kWalkEnd, kSearch, WalkFinished{1, "0.25"}},
+                     "files shown on | contents hidden on | field on | browse on | Search on | "
+                     "view 1 | status \"1 file found\" | title \"\""},
+        ControlsCase{"WalkOfAMissingRoot",
+                     {kSearch, WalkFinished{0, "0.00", false, ENOENT}},
+                     "files shown on | contents hidden on | field on | browse on | Search on | "
+                     "view 1 | status \"No files found\" | title \"\""},
         ControlsCase{"ContentsTabWhileWalkingShowsNothingNew",
                      {kSearch, kEmptyContentsTab},
                      "files shown off | contents hidden on | field off | browse off | Stop on | "
@@ -131,16 +151,22 @@ INSTANTIATE_TEST_SUITE_P(
         ControlsCase{"ScanFoundEntries",
                      {kView, kFound4},
                      "files hidden off | contents shown on headless | field off | browse off | "
-                     "<< Back on | view 2 | status \"\" | title \"\""},
+                     "<< Back on | view 2 | status \"4 entries extracted from "
+                     "/evidence/index.dat\" | title \"\""},
         ControlsCase{"ScanFailedAfterSomeEntries",
                      {kView, kFailedWith3},
                      "files hidden off | contents shown on headless | field off | browse off | "
-                     "<< Back on | view 2 | status \"\" | title \"\""},
+                     "<< Back on | view 2 | status \"3 entries extracted from /evidence/index.dat "
+                     "before an error\" | title \"\""},
         ControlsCase{"ScanEndedWithAFullList",
                      {kView, kContentsFullAt3},
                      "files hidden off | contents shown on headless | field off | browse off | "
-                     "<< Back on | view 2 | status \"\" | title \"\""},
-        ControlsCase{"WalkEndedWithAFullList", {kSearch, kInFolder, kFilesFullAt3}, kFilesView},
+                     "<< Back on | view 2 | status \"3 entries extracted from /evidence/index.dat "
+                     "before an error\" | title \"\""},
+        ControlsCase{"WalkEndedWithAFullList",
+                     {kSearch, kInFolder, kFilesFullAt3},
+                     "files shown on | contents hidden on | field on | browse on | Search on | "
+                     "view 1 | status \"3 files found\" | title \"\""},
         ControlsCase{"ScanFoundNothing",
                      {kView, kFoundNone},
                      "files shown on | contents hidden on headless | field on | browse on | "
@@ -157,7 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
         ControlsCase{"ContentsTabAfterTheFilesTab",
                      {kView, kFound4, kFilesTab, kContentsTab},
                      "files hidden off | contents shown on headless | field off | browse off | "
-                     "<< Back on | view 2 | status \"\" | title \" [ Contents ]\""},
+                     "<< Back on | view 2 | status \"4 entries extracted from "
+                     "/evidence/index.dat\" | title \" [ Contents ]\""},
         ControlsCase{"BackKeepsTheTitleTag",
                      {kView, kFound4, kFilesTab, kBack},
                      "files shown on | contents hidden on headless | field on | browse on | "
@@ -168,11 +195,13 @@ INSTANTIATE_TEST_SUITE_P(
         ControlsCase{"RecordsTabAfterAScan",
                      {kView, kFound4, kRecordsTab},
                      "files hidden off | contents hidden on headless | field off | browse off | "
-                     "<< Back on | view 2 | status \"\" | title \" [ Records ]\" | records shown"},
+                     "<< Back on | view 2 | status \"4 entries extracted from "
+                     "/evidence/index.dat\" | title \" [ Records ]\" | records shown"},
         ControlsCase{"ContentsTabAfterTheRecordsTab",
                      {kView, kFound4, kRecordsTab, kContentsTab},
                      "files hidden off | contents shown on headless | field off | browse off | "
-                     "<< Back on | view 2 | status \"\" | title \" [ Contents ]\""},
+                     "<< Back on | view 2 | status \"4 entries extracted from "
+                     "/evidence/index.dat\" | title \" [ Contents ]\""},
         ControlsCase{"BackFromTheRecords",
                      {kView, kFound4, kRecordsTab, kBack},
                      "files shown on | contents hidden on headless | field on | browse on | "
@@ -186,7 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
         ControlsCase{"ScanEndsWithTheFilesTabInFront",
                      {kView, kFilesTab, kFound4},
                      "files hidden off | contents shown on headless | field off | browse off | "
-                     "<< Back on | view 2 | status \"\" | title \" [ Files ]\""}),
+                     "<< Back on | view 2 | status \"4 entries extracted from "
+                     "/evidence/index.dat\" | title \" [ Files ]\""}),
     [](const auto& p) { return p.param.name; });
 
 // What each event asks of the window, in order.
@@ -224,6 +254,33 @@ INSTANTIATE_TEST_SUITE_P(
             WalkFinished{0, "0.00"},
             {"log Search Completed in: 0.00  seconds", "log Checking items found ...",
              "log No items found, cannot enabled View File Contents option", "log Scan finished"}},
+        EffectsCase{"WalkStopped",
+                    {kSearch, StopClicked{}},
+                    WalkFinished{5, "0.75"},
+                    {"log Search stopped in: 0.75  seconds", "log Checking items found ...",
+                     "log 5 items found, enabling View File Contents option", "log Scan finished"}},
+        // A root the walk could not open is said in a message box, with the
+        // reason, and no count follows.
+        EffectsCase{"WalkOfAMissingRoot",
+                    {kSearch},
+                    WalkFinished{0, "0.00", false, ENOENT},
+                    {"warn The folder /evidence does not exist.\r\n\r\nNothing was searched.",
+                     "log The folder /evidence does not exist.\r\n\r\nNothing was searched.",
+                     "log Scan finished"}},
+        EffectsCase{"WalkOfARootThatIsAFile",
+                    {kSearch},
+                    WalkFinished{0, "0.00", false, ENOTDIR},
+                    {"warn The folder /evidence is not a folder.\r\n\r\nNothing was searched.",
+                     "log The folder /evidence is not a folder.\r\n\r\nNothing was searched.",
+                     "log Scan finished"}},
+        EffectsCase{"WalkOfAnUnreadableRoot",
+                    {kSearch},
+                    WalkFinished{0, "0.00", false, EACCES},
+                    {"warn The folder /evidence cannot be searched: Permission denied\r\n\r\n"
+                     "Nothing was searched.",
+                     "log The folder /evidence cannot be searched: Permission denied\r\n\r\n"
+                     "Nothing was searched.",
+                     "log Scan finished"}},
         // A full list is reported before the usual end of the walk.
         EffectsCase{"WalkEndWithAFullList",
                     {kSearch},
@@ -299,6 +356,28 @@ INSTANTIATE_TEST_SUITE_P(
         EffectsCase{"WalkEndAfterClosing", {kSearch, WindowClosing{}}, kWalkEnd, {}},
         EffectsCase{"ScanEndAfterClosing", {kView, WindowClosing{}}, kFound4, {}}),
     [](const auto& p) { return p.param.name; });
+
+// The tab drawn as selected is that of the list in front.
+TEST(Session, SelectedTabIsTheListInFront) {
+    const struct {
+        const char* name;
+        std::vector<Event> events;
+        ListKind tab;
+    } cases[] = {
+        {"at start", {}, ListKind::Files},
+        {"walking", {kSearch}, ListKind::Files},
+        {"scanning", {kView}, ListKind::Contents},
+        {"contents view", {kView, kFound4}, ListKind::Contents},
+        {"files tab in the contents view", {kView, kFound4, kFilesTab}, ListKind::Files},
+        {"back", {kView, kFound4, kBack}, ListKind::Files},
+        {"scan found nothing", {kView, kFoundNone}, ListKind::Files},
+    };
+    for (const auto& c : cases) {
+        Session s;
+        for (const Event& e : c.events) (void)s.handle(e);
+        EXPECT_EQ(s.controls().selectedTab, c.tab) << c.name;
+    }
+}
 
 TEST(Session, SearchButtonActsByState) {
     Session s;

@@ -83,6 +83,20 @@ TEST(FileNameOf, TakesWhatFollowsTheLastSeparator) {
     for (const Case& c : cases) EXPECT_EQ(FileNameOf(c.path), c.expected) << c.path;
 }
 
+TEST(FolderOf, TakesWhatStandsBeforeTheLastSeparator) {
+    const struct {
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {"/home/examiner/out.txt", "/home/examiner"},
+        {"/out.txt", "/"},
+        {"out.txt", ""},
+        {"", ""},
+        {"/data/cache/", "/data/cache"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FolderOf(c.path), c.expected) << c.path;
+}
+
 TEST(FormatSingle, WritesTheShortestDecimalOfTheFloat) {
     struct Case {
         double value;

@@ -2,7 +2,11 @@
 # Screenshots of the real window under a virtual X server, kept as test
 # artifacts for a person to look at (they are not compared with anything):
 #
-#   OUT_DIR/search.png   after a search of a small folder tree
+#   OUT_DIR/search.png   after a search of a small folder tree, started with
+#                        Enter in the search field
+#   OUT_DIR/tooltip.png  the pointer resting on a path the list cuts: its tooltip
+#   OUT_DIR/focus.png    the keyboard focus on the Search button (Tab, Tab
+#                        from the search field)
 #   OUT_DIR/about.png    the About box over the window
 #   OUT_DIR/extract.png  after opening a sample index.dat from the command line
 #   OUT_DIR/records.png  the same file's Records tab with its timeline
@@ -184,13 +188,27 @@ sleep 0.5
 click_in_client "$win" 200 313
 xdotool key --window "$win" ctrl+a
 xdotool type --delay 2 "$tree"
-click_in_client "$win" 628 313
+xdotool key --window "$win" Return
 sleep 1.5
 # Move onto the window's background so that the button is shown at rest.
 height=$(xdotool getwindowgeometry --shell "$win" | sed -n 's/^HEIGHT=//p')
 xdotool mousemove --window "$win" 600 $((height - 348 + 15))
 sleep 0.3
 import -window root "$out_dir/search.png"
+
+# --- 1b. The pointer rests on the third row's location, which the list
+# cuts: the tooltip gives the whole path.
+xdotool mousemove --window "$win" 400 $((height - 348 + 96))
+sleep 1.8
+import -window root "$out_dir/tooltip.png"
+
+# --- 1c. From the search field, Tab twice reaches the Search button, which
+# draws its focus frame.
+xdotool mousemove --window "$win" 600 $((height - 348 + 15))
+click_in_client "$win" 200 313
+xdotool key --window "$win" Tab Tab
+sleep 0.4
+import -window root "$out_dir/focus.png"
 
 # --- 2. The About box over the window.
 xdotool windowfocus --sync "$win" 2>/dev/null || true
@@ -224,4 +242,4 @@ sleep 0.8
 import -window root "$out_dir/records-filtered.png"
 stop_app "$win"
 
-echo "Screenshots written to $out_dir: search.png about.png extract.png records.png records-filtered.png"
+echo "Screenshots written to $out_dir: search.png tooltip.png focus.png about.png extract.png records.png records-filtered.png"

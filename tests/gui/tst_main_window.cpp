@@ -37,12 +37,8 @@ std::string Entry(std::string text) {
 // A small file with three entries: a URL, a history record (two rows) and a
 // host record.
 std::string SampleBytes() {
-    std::string bytes(64, '\x01');
-    bytes += Entry("http://a.example/one");
-    bytes += Entry("Visited: bob@http://b.example/two");
-    bytes += Entry("zz@:Host: c.example");
-    bytes += std::string(200, '\0');
-    return bytes;
+    return EntriesFile(
+        {"http://a.example/one", "Visited: bob@http://b.example/two", "zz@:Host: c.example"});
 }
 
 }  // namespace
@@ -53,6 +49,7 @@ class TestMainWindow : public QObject {
   private slots:
     void startUpWithoutPathLogsOnlyTheStart();
     void startUpWithMissingPathNamesTheFile_data();
+    void startUpWithAFolderSearchesIt();
     void startUpWithMissingPathNamesTheFile();
     void startUpCancelDoesNotExtract();
     void startUpExtractsBeforeTheWindowShows();
@@ -105,12 +102,13 @@ void TestMainWindow::startUpWithoutPathLogsOnlyTheStart() {
 void TestMainWindow::startUpWithMissingPathNamesTheFile_data() {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("shownName");
+    // The message names the whole path, not only the file's name.
     QTest::newRow("quoted with spaces") << "\"/no/such dir/my file.dat\""
-                                        << "my file.dat";
+                                        << "/no/such dir/my file.dat";
     QTest::newRow("quote in the middle") << "/no/such/in\"dex.dat"
-                                         << "index.dat";
+                                         << "/no/such/index.dat";
     QTest::newRow("two words") << "/no/a.dat /no/b.dat"
-                               << "b.dat";
+                               << "/no/a.dat /no/b.dat";
     QTest::newRow("only quotes") << "\" \"\""
                                  << "";
 }
@@ -128,6 +126,19 @@ void TestMainWindow::startUpWithMissingPathNamesTheFile() {
     QVERIFY(p.icon == MsgIcon::Exclamation);
     QVERIFY(h.toolkit.unexpected.empty());
     QCOMPARE(h.window().contentsModel().rowCount(), 0);
+}
+
+void TestMainWindow::startUpWithAFolderSearchesIt() {
+    Harness h;
+    h.dir.write("case/a/index.dat", SampleBytes());
+    const std::string folder = h.dir.file("case");
+    h.window().startUp(folder);
+    QVERIFY(h.waitIdle());
+    QVERIFY(h.toolkit.prompts.empty());
+    QCOMPARE(Child<QLineEdit>(h.window(), "txtSearchIn")->text(),
+             QString::fromStdString(folder + "/"));
+    QCOMPARE(h.window().filesModel().rowCount(), 1);
+    QCOMPARE(h.window().statusBar()->currentMessage(), QStringLiteral("1 file found"));
 }
 
 void TestMainWindow::startUpCancelDoesNotExtract() {
@@ -196,11 +207,11 @@ void TestMainWindow::extractionThatFindsNothing() {
 
 void TestMainWindow::extractionThatFailsRestoresTheWindow() {
     Harness h;
-    // A folder path ending in the separator exists when it holds a file; the
-    // scan then cannot read it.
+    // A pattern exists when a file matches it; the scan then finds no file of
+    // that very name.
     h.dir.write("sub/a.txt", "x");
     h.toolkit.answers = {MsgAnswer::Ok};
-    h.window().startUp(h.dir.file("sub/"));
+    h.window().startUp(h.dir.file("sub/*.txt"));
     const Prompt& report = h.toolkit.prompts.back();
     QVERIFY(report.icon == MsgIcon::None);
     QVERIFY(report.text.rfind("Error: ", 0) == 0);
@@ -289,7 +300,7 @@ void TestMainWindow::searchListsFilesAndLogsEachOne() {
     QCOMPARE(Child<QLabel>(h.window(), "lblSearch")->text(), QStringLiteral("Search"));
     QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
     QVERIFY(Child<ReportList>(h.window(), "lvwFiles")->isEnabled());
-    QVERIFY(h.window().statusBar()->currentMessage().isEmpty());
+    QCOMPARE(h.window().statusBar()->currentMessage(), QStringLiteral("2 files found"));
 
     const auto lines = h.logLines();
     const std::string found = h.dir.file("tree/a/index.dat");
@@ -328,10 +339,18 @@ void TestMainWindow::stopEndsTheWalkAndKeepsRows() {
     QVERIFY(Child<QLineEdit>(h.window(), "txtSearchIn")->isEnabled());
     const auto lines = h.logLines();
     QCOMPARE(lines.back(), std::string("Scan finished"));
+    // A stopped search is not said to be complete, in the log or the status.
+    QVERIFY(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.rfind("Search stopped in: ", 0) == 0;
+    }));
+    QVERIFY(std::none_of(lines.begin(), lines.end(),
+                         [](const std::string& l) { return l.rfind("Search Completed", 0) == 0; }));
+    QVERIFY(h.window().statusBar()->currentMessage().startsWith("Search stopped: "));
     // A new search runs to the end: the stop does not linger.
     h.window().lblSearch_Click();
     QVERIFY(h.waitIdle());
     QCOMPARE(h.window().filesModel().rowCount(), 300);
+    QCOMPARE(h.window().statusBar()->currentMessage(), QStringLiteral("300 files found"));
 }
 
 void TestMainWindow::secondSearchEmptiesTheList() {
@@ -658,12 +677,16 @@ void TestMainWindow::saveWritesTheShowingList() {
     h.toolkit.saveNames = {h.dir.file("out.txt"), h.dir.file("out.HTML"), ""};
     h.window().mnuSaveResults_Click();
     QCOMPARE(h.toolkit.saveCalls.back().title, std::string("Save File Contents"));
-    QCOMPARE(h.toolkit.saveCalls.back().initialFolder, std::string("/"));
+    // The first save dialog opens in the documents folder, not in the
+    // evidence; the next where the user saved last, which the settings keep.
+    QCOMPARE(h.toolkit.saveCalls.back().initialFolder, h.toolkit.documents);
     QCOMPARE(h.toolkit.prompts.back().text, "File saved as: " + h.dir.file("out.txt"));
     const std::string plain = h.dir.read("out.txt");
     QCOMPARE(plain.size(), std::size_t{4 * 152});
     QCOMPARE(plain.substr(0, 20), std::string("http://a.example/one"));
     h.window().mnuSaveResults_Click();
+    QCOMPARE(h.toolkit.saveCalls.back().initialFolder, h.dir.path());
+    QCOMPARE(h.settings.read("Paths", "SaveFolder", ""), h.dir.path());
     const std::string html = h.dir.read("out.HTML");
     QVERIFY(html.rfind("<html><head><meta charset=\"utf-8\"><title>Tessaly extraction results "
                        "for: ",
@@ -768,11 +791,11 @@ void TestMainWindow::statusLineFollowsTheWalkAndTheScan() {
     connect(h.window().statusBar(), &QStatusBar::messageChanged,
             [&](const QString& text) { shown << text; });
 
-    // The walk names the folder it walks, then clears the line at its end.
+    // The walk names the folder it walks, then says what it found.
     SearchInto(h, "tree");
     QVERIFY(!shown.isEmpty());
     QCOMPARE(shown.first(), "Searching: " + QString::fromStdString(h.dir.file("tree/")));
-    QCOMPARE(shown.last(), QString());
+    QCOMPARE(shown.last(), QStringLiteral("1 file found"));
 
     // The scan says it runs until it has finished.
     shown.clear();
@@ -781,18 +804,19 @@ void TestMainWindow::statusLineFollowsTheWalkAndTheScan() {
     PressOnList(Child<ReportList>(h.window(), "lvwFiles"), Qt::RightButton, Qt::RightButton, 0);
     QCOMPARE(shown, QStringList{QString::fromStdString(std::string(texts::kExtractingStatus))});
     QVERIFY(h.waitIdle());
-    QCOMPARE(shown.last(), QString());
+    QCOMPARE(shown.last(),
+             "4 entries extracted from " + QString::fromStdString(h.dir.file("tree/a/index.dat")));
     QCOMPARE(h.window().contentsModel().rowCount(), 4);
+    // Back at the files list, the line speaks of that list again.
+    h.window().lblSearch_Click();
+    QCOMPARE(h.window().statusBar()->currentMessage(), QStringLiteral("1 file found"));
 }
 
 namespace {
 
 // Runs a startup extraction of a file holding these entries.
 void ExtractEntries(Harness& h, const std::vector<std::string>& entries) {
-    std::string bytes(64, '\x01');
-    for (const auto& e : entries) bytes += Entry(e);
-    bytes += std::string(200, '\0');
-    h.dir.write("index.dat", bytes);
+    h.dir.write("index.dat", EntriesFile(entries));
     h.toolkit.answers = {MsgAnswer::Ok};
     h.window().startUp(h.dir.file("index.dat"));
     h.window().show();
@@ -881,9 +905,11 @@ void TestMainWindow::searchRootThatIsNotTextStaysBytes() {
     QVERIFY(h.waitIdle());
     QCOMPARE(h.window().filesModel().rowCount(), 1);
     QCOMPARE(h.window().filesModel().row(0).location, root + "/index.dat");
-    h.toolkit.saveNames = {""};
+    // Saved into that folder, the next save dialog opens there, byte for byte.
+    h.toolkit.saveNames = {root + "/out.txt", ""};
     h.window().mnuSaveResults_Click();
-    QCOMPARE(h.toolkit.saveCalls.back().initialFolder, walked);
+    h.window().mnuSaveResults_Click();
+    QCOMPARE(h.toolkit.saveCalls.back().initialFolder, root);
     h.window().close();
     QCOMPARE(h.settings.read("Search", "Path", ""), walked);
 

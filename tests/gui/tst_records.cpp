@@ -102,6 +102,7 @@ class TestRecords : public QObject {
     void aColumnNamedForItsZoneKeepsIt();
     void sortAndFilterKeepCommandsOnTheRightRecord();
     void copyRowsTakesTheSelectedRowsWithAHeader();
+    void popupKeysOpenTheRecordsMenuAtTheCurrentRow();
     void showRawEntrySelectsTheRawRowOfTheRecord();
     void timelineRangeFiltersTheList();
     void exportWritesTheShownRowsInOrder_data();
@@ -265,6 +266,23 @@ void TestRecords::sortAndFilterKeepCommandsOnTheRightRecord() {
     QVERIFY(!l.h.toolkit.popups.back()[QStringLiteral("mnuRecordOpen")].enabled);
     QVERIFY(!l.h.toolkit.popups.back()[QStringLiteral("mnuRecordWendel")].enabled);
     QVERIFY(l.h.toolkit.popups.back()[QStringLiteral("mnuCopyRows")].enabled);
+}
+
+void TestRecords::popupKeysOpenTheRecordsMenuAtTheCurrentRow() {
+    Loaded l;
+    l.panel().table().setFocus();
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Menu, Qt::NoModifier},
+                                                              {Qt::Key_F10, Qt::ShiftModifier}};
+    int row = 0;
+    for (const auto& [key, modifiers] : keys) {
+        l.select(++row);
+        l.h.toolkit.choose = QStringLiteral("mnuRecordCopy");
+        QTest::keyClick(&l.panel().table(), key, modifiers);
+        QVERIFY(l.h.toolkit.popups.back().contains(QStringLiteral("mnuCopyRows")));
+        QCOMPARE(QString::fromStdString(l.h.toolkit.clipboard.back()),
+                 l.cell(row, RecordColumn::Url));
+    }
+    QCOMPARE(l.h.toolkit.popups.size(), std::size_t{2});
 }
 
 void TestRecords::copyRowsTakesTheSelectedRowsWithAHeader() {

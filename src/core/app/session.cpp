@@ -1,6 +1,7 @@
 #include "core/app/session.h"
 
 #include <cerrno>
+#include <system_error>
 
 #include "core/extract/scanner.h"
 #include "core/ui/texts.h"
@@ -12,6 +13,17 @@ namespace {
 std::string Str(std::string_view s) { return std::string(s); }
 
 ListControls& At(Controls& c, ListKind kind) { return c.lists[static_cast<std::size_t>(kind)]; }
+
+std::string FilesFound(std::size_t rows) {
+    if (rows == 0) return Str(texts::kNoFilesFound);
+    if (rows == 1) return Str(texts::kOneFileFound);
+    return std::to_string(rows) + Str(texts::kFilesFound);
+}
+
+std::string EntriesFrom(std::size_t rows, const std::string& path) {
+    if (rows == 1) return Str(texts::kOneEntryFrom) + path;
+    return std::to_string(rows) + Str(texts::kEntriesFrom) + path;
+}
 
 }  // namespace
 
@@ -25,6 +37,22 @@ std::string_view TitleTagOf(ListKind list) {
             return texts::kRecordsTag;
     }
     return {};
+}
+
+std::string WalkRootReport(const std::string& root, int error) {
+    std::string text = Str(texts::kTheFolder) + root;
+    switch (error) {
+        case ENOENT:
+            text += texts::kDoesNotExist;
+            break;
+        case ENOTDIR:
+            text += texts::kIsNotAFolder;
+            break;
+        default:
+            text += Str(texts::kCannotBeSearched) + std::generic_category().message(error);
+            break;
+    }
+    return text + Str(texts::kNothingSearched);
 }
 
 std::string ListFullReport(std::size_t rows) {
@@ -83,10 +111,18 @@ Controls Session::controls() const {
     }
     At(c, ListKind::Contents).headerVisible = !contentsHeaderHidden_;
 
+    // The list in front: the tab's, the contents list over the files list
+    // during a scan, else the view's.
+    c.selectedTab = front_                                            ? *front_
+                    : (activity_ == Activity::Scanning || !filesView) ? ListKind::Contents
+                                                                      : ListKind::Files;
+
     if (activity_ == Activity::Walking && !walkFolder_.empty()) {
         c.status = Str(texts::kSearching) + walkFolder_;
     } else if (activity_ == Activity::Scanning) {
         c.status = Str(texts::kExtractingStatus);
+    } else if (idle) {
+        c.status = c.selectedTab == ListKind::Files ? filesStatus_ : contentsStatus_;
     }
     c.titleTag = titleTag_;
     return c;
@@ -95,13 +131,18 @@ Controls Session::controls() const {
 Effects Session::on(const SearchClicked& e) {
     if (closing_ || searchAction() != SearchAction::Search) return {};
     activity_ = Activity::Walking;
+    walkRoot_ = e.root;
     walkFolder_.clear();
+    stopAsked_ = false;
+    filesStatus_.clear();
     front_.reset();
     return {ClearList{ListKind::Files}, LogLine{"Starting scan"}, StartWalk{e.root}};
 }
 
 Effects Session::on(const StopClicked&) {
     if (activity_ == Activity::Idle) return {};
+    // A stopped walk says so; a stopped scan reports the rows it kept.
+    if (activity_ == Activity::Walking) stopAsked_ = true;
     return {StopWork{}};
 }
 
@@ -109,6 +150,7 @@ Effects Session::on(const BackClicked&) {
     if (closing_ || searchAction() != SearchAction::Back) return {};
     view_ = View::Files;
     front_.reset();
+    contentsStatus_.clear();
     // The title keeps the tag it has.
     return {ClearList{ListKind::Contents}, ClearList{ListKind::Records}};
 }
@@ -124,12 +166,24 @@ Effects Session::on(const WalkFinished& e) {
     walkFolder_.clear();
     front_.reset();
     Effects out;
+    if (e.rootError != 0) {
+        // Nothing was walked: the message says why, and no count follows.
+        const std::string report = WalkRootReport(walkRoot_, e.rootError);
+        filesStatus_ = Str(texts::kNoFilesFound);
+        return {ShowMessage{report, MessageKind::Warning}, LogLine{report},
+                LogLine{"Scan finished"}};
+    }
     if (e.listFull) {
         const std::string report = ListFullReport(e.filesRows);
         out.push_back(ShowMessage{report, MessageKind::ErrorReport});
         out.push_back(LogLine{report});
     }
-    out.push_back(LogLine{"Search Completed in: " + e.seconds + "  seconds"});
+    // A walk the user stopped is not said to be complete.
+    const bool stopped = stopAsked_ && !e.listFull;
+    filesStatus_ = stopped ? Str(texts::kSearchStopped) + ": " + FilesFound(e.filesRows)
+                           : FilesFound(e.filesRows);
+    out.push_back(LogLine{(stopped ? Str(texts::kSearchStopped) : Str("Search Completed")) +
+                          " in: " + e.seconds + "  seconds"});
     out.push_back(LogLine{"Checking items found ..."});
     if (e.filesRows == 0) {
         out.push_back(LogLine{"No items found, cannot enabled View File Contents option"});
@@ -158,6 +212,8 @@ Effects Session::on(const ScanFinished& e) {
     front_.reset();
     Effects out;
     const bool ok = e.ok && !e.listFull;
+    contentsStatus_ = EntriesFrom(e.contentsRows, contentsFile_);
+    if (!ok) contentsStatus_ += texts::kBeforeAnError;
     if (!ok) {
         // The report, then the window ends as after a finished scan with the
         // rows found so far; nothing stays disabled.

@@ -46,7 +46,10 @@ struct Controls {
     bool searchEnabled = true;
     std::string_view searchCaption;
     // The status line; it may name a walked folder, so it is native bytes.
+    // At rest it tells how the last job of the list shown ended.
     std::string status;
+    // The tab drawn as selected: that of the list in front.
+    ListKind selectedTab = ListKind::Files;
     // Follows the program's title: the tag of the tab clicked last, if any.
     std::string_view titleTag;
 
@@ -74,6 +77,9 @@ struct WalkFinished {
     // The list took no more rows (its budget, or memory ran short): the walk
     // stopped there, and its end says so.
     bool listFull = false;
+    // The system's error number when the root could not be opened as a
+    // folder (missing, a file, unreadable); 0 when the walk ran.
+    int rootError = 0;
 };
 // "View file contents" confirmed on a files-list row, or a path at start-up.
 struct ExtractRequested {
@@ -119,7 +125,7 @@ struct LogLine {
     std::string text;
 };
 // A message box with an OK button only.
-enum class MessageKind { Information, ErrorReport };
+enum class MessageKind { Information, ErrorReport, Warning };
 struct ShowMessage {
     std::string text;
     MessageKind kind = MessageKind::Information;
@@ -162,13 +168,22 @@ class Session {
     std::optional<ListKind> front_;
     bool contentsHeaderHidden_ = false;
     bool closing_ = false;
+    bool stopAsked_ = false;  // Stop was clicked during the running walk
+    std::string walkRoot_;
     std::string walkFolder_;
+    // How the last walk and the last extraction ended, for the status line.
+    std::string filesStatus_;
+    std::string contentsStatus_;
     std::string_view titleTag_;
     std::string contentsFile_;
 };
 
 // The tag a tab adds to the window's title.
 std::string_view TitleTagOf(ListKind list);
+
+// The message of a search root the walk could not open, by the system's
+// error number: a missing folder, a file, or the system's reason.
+std::string WalkRootReport(const std::string& root, int error);
 
 // The report of a list that stopped at `rows` rows because memory runs short:
 // the system's error, as a failed scan reports it, and where the list stops.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/app/identity.h"
+#include "core/ui/texts.h"
 
 namespace tessaly {
 namespace {
@@ -46,11 +47,22 @@ std::string StartupPath(std::string_view commandLineText) {
     return std::string(TrimSpaces(withoutQuotes));
 }
 
+std::string CouldNotLocateText(std::string_view title, std::string_view path) {
+    return std::string(title) + std::string(texts::kCouldNotLocate) + std::string(path) +
+           std::string(texts::kVerifyFile);
+}
+
 bool IsBlank(std::string_view text) { return TrimSpaces(text).empty(); }
 
 std::string FileNameOf(std::string_view path) {
     const std::size_t last = path.rfind(kSeparator);
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
+}
+
+std::string FolderOf(std::string_view path) {
+    const std::size_t last = path.rfind(kSeparator);
+    if (last == std::string_view::npos) return {};
+    return std::string(path.substr(0, last == 0 ? 1 : last));
 }
 
 std::string FormatSingle(double value) {

@@ -14,12 +14,20 @@ std::string CommandLineText(int argc, const char* const* argv);
 // stays part of the path.
 std::string StartupPath(std::string_view commandLineText);
 
+// The message for a start-up path that names no file: the program's title and
+// the whole path, so the user sees which file was sought.
+std::string CouldNotLocateText(std::string_view title, std::string_view path);
+
 // True when nothing but spaces is left; tabs and other blanks count as text.
 bool IsBlank(std::string_view text);
 
 // The part after the last separator; the whole path when it has none; ""
 // when it ends in a separator or is empty.
 std::string FileNameOf(std::string_view path);
+
+// The part before the last separator (the root itself for a file in the
+// root); "" when the path has none.
+std::string FolderOf(std::string_view path);
 
 // How numbers are stored as settings: the decimal text of the value held as
 // a single-precision float, the shortest that reads back to the same float,

@@ -23,12 +23,16 @@ std::string TrimAtNull(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
 }
 
-std::string FormatSizeKB(std::uint64_t bytes) {
-    // bytes / 1024 in hundredths is bytes * 25 / 256. Worked in integers the quotient and
+std::uint64_t HundredthsOf(std::uint64_t bytes, unsigned shift) {
+    // bytes / 2^shift in hundredths, rounded half up. Worked in integers the quotient and
     // its halfway cases are exact (1152 bytes are 1.125 KB and give 1.13), which is what
     // the double quotient gives for every size a file system can hold, without the
-    // rounding traps of binary fractions. Split to keep bytes * 25 from overflowing.
-    const std::uint64_t hundredths = (bytes / 256) * 25 + ((bytes % 256) * 25 + 128) / 256;
+    // rounding traps of binary fractions. Split to keep bytes * 100 from overflowing.
+    const std::uint64_t unit = std::uint64_t{1} << shift;
+    return (bytes >> shift) * 100 + ((bytes & (unit - 1)) * 100 + unit / 2) / unit;
+}
+
+std::string FormatHundredths(std::uint64_t hundredths) {
     const auto cents = static_cast<char>(hundredths % 100);
     std::string text = std::to_string(hundredths / 100);
     text += '.';
@@ -36,6 +40,8 @@ std::string FormatSizeKB(std::uint64_t bytes) {
     text += static_cast<char>('0' + cents % 10);
     return text;
 }
+
+std::string FormatSizeKB(std::uint64_t bytes) { return FormatHundredths(HundredthsOf(bytes, 10)); }
 
 std::string DefaultSearchRoot() {
 #ifdef _WIN32

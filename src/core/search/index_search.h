@@ -23,6 +23,10 @@ std::string TrimAtNull(std::string_view text);
 // one digit before the '.', no grouping, a value exactly halfway rounded away from zero
 // (1152 bytes give "1.13").
 std::string FormatSizeKB(std::uint64_t bytes);
+// `bytes` / 2^`shift` in hundredths, rounded half up (shift 10 for KB, 20 for
+// MB, up to 40), and hundredths as "whole.cc"; FormatSizeKB is made of both.
+std::uint64_t HundredthsOf(std::uint64_t bytes, unsigned shift);
+std::string FormatHundredths(std::uint64_t hundredths);
 
 // One qualifying file: its path (the walked folder's base followed by the name exactly as
 // the file system gives it, native bytes) and its size in bytes.

@@ -9,6 +9,10 @@
 
 namespace tessaly {
 
+// Where the save dialog opens next: the folder of the file saved last.
+inline constexpr std::string_view kSaveFolderSection = "Paths";
+inline constexpr std::string_view kSaveFolderKey = "SaveFolder";
+
 // The settings file's name for a program title: every space becomes '_',
 // then ".ini" ("Tessaly" -> "Tessaly.ini", "My Tool" -> "My_Tool.ini").
 std::string SettingsFileName(std::string_view title);

@@ -110,6 +110,10 @@ bool OpensAnAddress(const MenuRow& row) {
     return row.command == MenuCommand::LookUp || row.command == MenuCommand::Launch;
 }
 
+bool ActsOnARow(const MenuRow& row) {
+    return row.command != MenuCommand::None && row.command != MenuCommand::SaveResults;
+}
+
 bool OpensPopup(bool rightButtonOnly, std::size_t rowCount) {
     return rightButtonOnly && rowCount > 0;
 }

@@ -71,6 +71,11 @@ std::string ServiceObjectName(const LookupService& service);
 // (look-ups, Wendel, Launch): the items Offline switches off.
 bool OpensAnAddress(const MenuRow& row);
 
+// Whether the row's items act on the list's selected row: every command but
+// Save Results. A popup opened with no row selected (on the empty part of a
+// list) offers them disabled.
+bool ActsOnARow(const MenuRow& row);
+
 // A popup opens only for the right button alone, on a list with rows.
 bool OpensPopup(bool rightButtonOnly, std::size_t rowCount);
 

@@ -31,7 +31,24 @@ inline constexpr std::string_view kStop = "Stop";
 inline constexpr std::string_view kBack = "<< Back";
 inline constexpr std::string_view kSearching = "Searching: ";
 
+// What the status line says once a job has ended.
+inline constexpr std::string_view kSearchStopped = "Search stopped";
+inline constexpr std::string_view kFilesFound = " files found";
+inline constexpr std::string_view kOneFileFound = "1 file found";
+inline constexpr std::string_view kNoFilesFound = "No files found";
+inline constexpr std::string_view kEntriesFrom = " entries extracted from ";
+inline constexpr std::string_view kOneEntryFrom = "1 entry extracted from ";
+inline constexpr std::string_view kBeforeAnError = " before an error";
+// A search root the walk could not open.
+inline constexpr std::string_view kTheFolder = "The folder ";
+inline constexpr std::string_view kDoesNotExist = " does not exist.";
+inline constexpr std::string_view kIsNotAFolder = " is not a folder.";
+inline constexpr std::string_view kCannotBeSearched = " cannot be searched: ";
+inline constexpr std::string_view kNothingSearched = "\r\n\r\nNothing was searched.";
+
 // Tabs
+// What assistive tools say of the tab of the list shown.
+inline constexpr std::string_view kSelectedTab = "Selected: its list is shown";
 inline constexpr std::string_view kFilesTag = " [ Files ]";
 inline constexpr std::string_view kContentsTag = " [ Contents ]";
 inline constexpr std::string_view kRecordsTag = " [ Records ]";
@@ -75,7 +92,16 @@ inline constexpr std::string_view kSaveFilter =
 inline constexpr std::string_view kSaveResultsTitle = "Save Results";
 inline constexpr std::string_view kSaveContentsTitle = "Save File Contents";
 inline constexpr std::string_view kSelectFolder = "Select folder";
+// The buttons as assistive tools name and describe them.
+inline constexpr std::string_view kBrowseName = "Browse";
+inline constexpr std::string_view kBrowseDescription =
+    "Choose the folder to search for index.dat files";
+inline constexpr std::string_view kSearchDescription =
+    "Search the folder in Search in for index.dat files; while searching, stop; "
+    "in the contents list, go back to the files list";
 inline constexpr std::string_view kCopyFilesCaption = "Copy selected item to clipboard";
+// The tooltip of a popup item that acts on a row when none is selected.
+inline constexpr std::string_view kNoRowSelected = "Select a row first";
 
 // Window layout
 inline constexpr std::string_view kMinimumWidth = "Minimum width reached";

@@ -124,6 +124,8 @@ bool FileExists(const std::string& path) {
     return FolderHoldsMatch(folder, pattern);
 }
 
+bool FolderExists(const std::string& path) { return IsFolder(path); }
+
 std::string ExecutableFolder() {
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -116,6 +116,15 @@ bool Harness::waitIdle(int timeoutMs) {
     return true;
 }
 
+std::string EntriesFile(const std::vector<std::string>& entries) {
+    std::string bytes(64, '\x01');
+    for (std::string entry : entries) {
+        entry.resize(150, '\0');
+        bytes += entry;
+    }
+    return bytes + std::string(200, '\0');
+}
+
 void PressOnList(QWidget* list, Qt::MouseButton button, Qt::MouseButtons buttons, int row) {
     auto* view = qobject_cast<ReportList*>(list);
     QPoint pos(5, 5);

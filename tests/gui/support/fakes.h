@@ -43,10 +43,12 @@ class FakeToolkit final : public Toolkit, public MenuPopper {
     MsgAnswer messageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
     std::string saveFileName(const std::string& title, const std::string& filter,
                              const std::string& initialFolder) override;
+    std::string documentsFolder() override { return documents; }
     std::string pickFolder(const std::string& title) override;
     void setClipboardText(const std::string& text) override;
     void popup(QMenu& menu, const QPoint& globalPos) override;
 
+    std::string documents = "/home/examiner/Documents";
     std::deque<MsgAnswer> answers;
     std::vector<Prompt> prompts;
     std::deque<std::string> saveNames;
@@ -88,6 +90,10 @@ struct Harness {
     FakeShell shell;
     std::unique_ptr<MainWindow> window_;
 };
+
+// The bytes of a small file the scan reads these entries from, in order: a
+// 64-byte head, each entry padded with NULs to 150 bytes, and 200 NULs.
+std::string EntriesFile(const std::vector<std::string>& entries);
 
 // Presses a mouse button on a list's viewport at the given row.
 void PressOnList(QWidget* list, Qt::MouseButton button, Qt::MouseButtons buttons, int row);
