@@ -24,8 +24,6 @@
 #include <fstream>
 #include <string>
 
-#include "core/settings/app_log.h"
-#include "core/settings/settings_store.h"
 #include "gui/main_window.h"
 #include "gui/models.h"
 #include "gui/records_view.h"
@@ -52,13 +50,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    tessaly::SettingsStore settings(dir.path());
-    tessaly::AppLog log(settings);
-    tessaly::bench::QuietToolkit toolkit;
-    tessaly::bench::NoShell shell;
-    tessaly::MainWindow window({settings, log, toolkit, shell, toolkit, dir.path()});
-    window.startUp("");
-    window.show();
+    tessaly::bench::QuietWindow quiet(dir.path());
+    tessaly::MainWindow& window = quiet.window;
     tessaly::RecordsPanel& panel = window.recordsPanel();
     tessaly::RecordsModel& model = panel.model();
 

@@ -12,8 +12,6 @@
 #include <fstream>
 #include <string>
 
-#include "core/settings/app_log.h"
-#include "core/settings/settings_store.h"
 #include "gui/main_window.h"
 #include "gui/models.h"
 #include "quiet_services.h"
@@ -37,13 +35,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    tessaly::SettingsStore settings(dir.path());
-    tessaly::AppLog log(settings);
-    tessaly::bench::QuietToolkit toolkit;
-    tessaly::bench::NoShell shell;
-    tessaly::MainWindow window({settings, log, toolkit, shell, toolkit, dir.path()});
-    window.startUp("");
-    window.show();
+    tessaly::bench::QuietWindow quiet(dir.path());
+    tessaly::MainWindow& window = quiet.window;
 
     qint64 worstGap = 0;
     QElapsedTimer total;

@@ -4,6 +4,8 @@
 // every dialog cancelled, nothing opened.
 #include <string>
 
+#include "core/settings/app_log.h"
+#include "core/settings/settings_store.h"
 #include "gui/main_window.h"
 #include "platform/toolkit.h"
 
@@ -25,6 +27,23 @@ class NoShell final : public Shell {
   public:
     void open(const std::string&) override {}
     void showProperties(const std::string&) override {}
+};
+
+// The real window on quiet services, its settings and log in `folder`,
+// started with no path and shown.
+struct QuietWindow {
+    explicit QuietWindow(const std::string& folder)
+        : settings(folder),
+          log(settings),
+          window({settings, log, toolkit, shell, toolkit, folder}) {
+        window.startUp("");
+        window.show();
+    }
+    SettingsStore settings;
+    AppLog log;
+    QuietToolkit toolkit;
+    NoShell shell;
+    MainWindow window;
 };
 
 }  // namespace tessaly::bench
