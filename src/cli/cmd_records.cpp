@@ -10,9 +10,9 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "core/export/record_export.h"
-#include "core/io/safe_save.h"
 #include "core/records/records_reader.h"
 #include "core/search/index_search.h"
+#include "platform/safe_save.h"
 
 namespace tessaly::cli {
 namespace {

@@ -17,7 +17,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "core/app/identity.h"
-#include "core/io/fd_stream.h"
+#include "platform/fd_stream.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <ios>
 #include <ostream>
 
-#include "core/io/fd_stream.h"
-#include "core/io/safe_save.h"
 #include "core/io/terminal_text.h"
+#include "platform/fd_stream.h"
+#include "platform/safe_save.h"
 
 namespace tessaly::cli {
 

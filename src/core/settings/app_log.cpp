@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "core/app/identity.h"
+#include "platform/files.h"
 
 namespace tessaly {
 namespace {
@@ -27,27 +28,6 @@ std::tm LocalNow() {
     return local;
 }
 
-// Appends `bytes` to the file at `path`, creating it when missing. O_APPEND
-// puts each write at the end even while another program appends too; the
-// non-blocking open keeps a FIFO without a reader from hanging the caller.
-void AppendToFile(const std::string& path, std::string_view bytes) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) return;
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-}
-
 }  // namespace
 
 AppLog::AppLog(const SettingsStore& settings) : settings_(settings) {}
@@ -59,7 +39,9 @@ std::string AppLog::defaultPath() const {
 void AppLog::write(std::string_view message) {
     try {
         const std::lock_guard<std::mutex> lock(LogMutex());
-        AppendToFile(currentPath(), FormatLine(LocalNow(), message));
+        // A line that cannot be written is lost: the log has nowhere to tell.
+        const Result<void> appended = AppendToFile(currentPath(), FormatLine(LocalNow(), message));
+        static_cast<void>(appended);
     } catch (...) {
         // Out of memory or a lock failure: the line is lost, the caller carries on.
     }

@@ -1,8 +1,8 @@
-#include "core/io/fd_stream.h"
-
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/fd_stream.h"
 
 namespace tessaly {
 

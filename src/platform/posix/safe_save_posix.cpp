@@ -1,5 +1,3 @@
-#include "core/io/safe_save.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
@@ -16,8 +14,9 @@
 #include <ostream>
 #include <system_error>
 
-#include "core/io/fd_stream.h"
-#include "core/io/open_file.h"
+#include "platform/fd_stream.h"
+#include "platform/posix/open_file.h"
+#include "platform/safe_save.h"
 
 namespace tessaly {
 
