@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/extract/prefilter.h"
+#include "support/failing_source.h"
 #include "support/reference_scan.h"
 #include "support/temp_dir.h"
 
@@ -238,6 +239,38 @@ TEST(Scanner, UnreadableFileReportsPermissionDenied) {
     const ScanOutcome outcome = ScanFile(dir.file("locked.dat"), sink);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.error.ReportText(), "Error: 13 Permission denied Tessaly");
+}
+
+// A read that fails in the middle of the file (a bad sector) ends the scan
+// with the system's error; the rows wholly before the bad part were
+// delivered, none after it, whatever the block size.
+TEST(Scanner, ReadErrorMidwayEndsTheScanWithItsReason) {
+    std::string file;
+    for (int i = 0; file.size() < 20000; ++i) {
+        file += "http://host/" + std::to_string(i) + '\0' + std::string(40, '\x01');
+    }
+    const auto all = ReferenceScan(file);
+    for (const std::uint64_t failFrom : {std::uint64_t{0}, std::uint64_t{149}, std::uint64_t{4096},
+                                         std::uint64_t{12345}, file.size() - 1}) {
+        std::vector<ReferenceRow> before;
+        for (const auto& row : all) {
+            if (row.position + kEntryLength <= failFrom) before.push_back(row);
+        }
+        for (std::size_t block : {1, 150, 4096, 1 << 20}) {
+            test::FailingSource source(file, failFrom, EIO);
+            RecordingSink sink;
+            ProgressiveScan scan(source, sink, block);
+            EXPECT_FALSE(scan.advanceTo(file.size() + 1));
+            const ScanOutcome& outcome = scan.outcome();
+            EXPECT_FALSE(outcome.ok);
+            EXPECT_EQ(outcome.error.ReportText(), "Error: 5 Input/output error Tessaly");
+            EXPECT_EQ(sink.rows, before) << "fail from " << failFrom << " block " << block;
+            EXPECT_EQ(outcome.rows, before.size());
+            // Once failed, it stays failed without reading again.
+            EXPECT_FALSE(scan.advanceTo(file.size() + 1));
+            EXPECT_EQ(source.failures(), 1);
+        }
+    }
 }
 
 class StopAfterRows : public RowSink {
