@@ -3,6 +3,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs the worker-thread paths
 # under ThreadSanitizer and each fuzz target for a minute, and builds and tests
 # Release builds with GCC and clang.
+# `make windows` cross-builds the Windows side (platform layer, core, the CLI)
+# with MinGW-w64 and runs its tests under Wine; it is not part of `make test`
+# yet.
 # `make package` builds tessaly_<version>_<arch>.deb in $(BUILD_RELEASE_GCC).
 #
 # Every build folder is one of the presets in CMakePresets.json (warnings are
@@ -14,6 +17,7 @@ BUILD_TSAN ?= build-tsan
 BUILD_FUZZ ?= build-fuzz
 BUILD_RELEASE_GCC   ?= build-release-gcc
 BUILD_RELEASE_CLANG ?= build-release-clang
+BUILD_WINDOWS ?= build-windows
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 SAMPLE     := $(BUILD)/sample/index.dat
@@ -32,13 +36,15 @@ TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-de
                  python3-libmsiecf
 # data/icons/render.sh renders the icon's PNGs from its SVG.
 ICON_PACKAGES := librsvg2-bin
+# The Windows cross-build: the compiler, GoogleTest's sources and Wine.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix googletest wine64
 # The benchmarks measure against ripgrep, GNU find, msiecfexport and pasco.
 BENCH_PACKAGES := ripgrep hyperfine time findutils libmsiecf-utils pasco
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps test-deps install-packages build run test test-fast test-asan test-tsan fuzz-smoke \
-        test-release package icons bench clean
+        test-release windows package icons bench clean
 
 deps:
 	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES)"
@@ -108,6 +114,13 @@ test-release: test-deps
 
 test: test-fast test-asan test-tsan fuzz-smoke test-release
 
+# The Windows build and its tests under Wine (quietly: WINEDEBUG=-all).
+windows:
+	@$(MAKE) --no-print-directory install-packages WANT="cmake ninja-build ccache $(WINDOWS_PACKAGES)"
+	cmake --preset windows -B $(BUILD_WINDOWS)
+	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
+	WINEDEBUG=-all ctest --test-dir $(BUILD_WINDOWS) --output-on-failure -j $(JOBS)
+
 package: deps
 	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGE_PACKAGES)"
 	cmake --preset release-gcc -B $(BUILD_RELEASE_GCC)
@@ -123,4 +136,5 @@ bench: build
 	bench/run_all.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE_GCC) $(BUILD_RELEASE_CLANG)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE_GCC) $(BUILD_RELEASE_CLANG) \
+	  $(BUILD_WINDOWS)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <ios>
+#include <optional>
 #include <ostream>
 
 #include "core/io/terminal_text.h"
@@ -76,7 +77,10 @@ bool WritesToRegularFile(std::ostream& out) {
 
 std::string OutputConflict(std::ostream& out, std::span<const std::string> readFrom) {
     struct stat info {};
-    return OutputStatus(out, info) ? ReadFileConflict(info, readFrom) : std::string();
+    if (!OutputStatus(out, info)) return {};
+    const auto* buf = dynamic_cast<const FdStreamBuf*>(out.rdbuf());
+    const std::optional<FileIdentity> output = IdentityOfDescriptor(buf->fd());
+    return output ? ReadFileConflict(*output, readFrom) : std::string();
 }
 
 }  // namespace tessaly::cli

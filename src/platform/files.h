@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/result.h"
 
@@ -33,6 +35,21 @@ std::string ExecutableFolder();
 // The per-user configuration folder: $XDG_CONFIG_HOME when it is set to an
 // absolute path, else ~/.config; "" when there is no home folder.
 std::string UserConfigFolder();
+
+// What the system tells of a file's content without reading it: two equal
+// stamps are taken for the same file with the same bytes.
+struct FileStamp {
+    int error = 0;  // the system's error number when the file could not be asked; the rest is 0
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    std::int64_t changedSeconds = 0;
+    std::int64_t changedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOfFile(const std::string& path);
 
 // The bytes of the regular file at `path`, read whole, without waiting on a
 // FIFO. Fails with ENOENT or ENOTDIR when there is no such file, and with

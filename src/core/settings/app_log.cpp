@@ -1,14 +1,10 @@
 #include "core/settings/app_log.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <mutex>
 
 #include "core/app/identity.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace tessaly {
@@ -23,9 +19,7 @@ std::mutex& LogMutex() {
 
 std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    return local;
+    return LocalTimeOf(now).value_or(std::tm{});
 }
 
 }  // namespace
@@ -47,27 +41,10 @@ void AppLog::write(std::string_view message) {
     }
 }
 
-AppLog::SettingsStamp AppLog::StampOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        SettingsStamp failed;
-        failed.statError = errno != 0 ? errno : -1;
-        return failed;
-    }
-    return {0,
-            static_cast<std::uint64_t>(st.st_dev),
-            static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::int64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec),
-            static_cast<std::int64_t>(st.st_mtim.tv_nsec),
-            static_cast<std::int64_t>(st.st_ctim.tv_sec),
-            static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
-}
-
 const std::string& AppLog::currentPath() {
     // The stamp is taken before the read, so a change made while the key is
     // read shows as a new stamp on the next call.
-    const SettingsStamp now = StampOf(settings_.settingsFilePath());
+    const FileStamp now = StampOfFile(settings_.settingsFilePath());
     if (!haveStamp_ || !(now == stamp_)) {
         path_ = settings_.read("Settings", "AppLog", defaultPath());
         stamp_ = now;

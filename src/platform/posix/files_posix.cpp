@@ -143,6 +143,23 @@ bool CreateFolders(const std::string& path) {
     return !ec;
 }
 
+FileStamp StampOfFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        FileStamp failed;
+        failed.error = errno != 0 ? errno : -1;
+        return failed;
+    }
+    return {0,
+            static_cast<std::uint64_t>(st.st_dev),
+            static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec),
+            static_cast<std::int64_t>(st.st_ctim.tv_sec),
+            static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
+}
+
 Result<std::string> ReadSmallFile(const std::string& path) {
     // Looked at before the open, so that a FIFO is never opened; and again
     // once open, in case it changed between the look and the open.

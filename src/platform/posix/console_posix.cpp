@@ -1,0 +1,25 @@
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <csignal>
+#include <cstring>
+
+#include "platform/console.h"
+
+namespace tessaly {
+
+void PrepareStandardStreams() { std::signal(SIGPIPE, SIG_IGN); }
+
+TerminalOutput StandardOutputTerminal() {
+    if (::isatty(STDOUT_FILENO) != 1) return {};
+    std::setlocale(LC_CTYPE, "");
+    return {true, std::strcmp(::nl_langinfo(CODESET), "UTF-8") == 0};
+}
+
+void EndAsBrokenPipe() {
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+}
+
+}  // namespace tessaly
