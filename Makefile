@@ -115,9 +115,10 @@ test-release: test-deps
 test: test-fast test-asan test-tsan fuzz-smoke test-release
 
 # The Windows build and its tests under Wine (quietly: WINEDEBUG=-all).
-windows:
-	@$(MAKE) --no-print-directory install-packages WANT="cmake ninja-build ccache $(WINDOWS_PACKAGES)"
-	cmake --preset windows -B $(BUILD_WINDOWS)
+# The Linux build gives the outputs tessaly-cli.exe must match.
+windows: build
+	@$(MAKE) --no-print-directory install-packages WANT="$(WINDOWS_PACKAGES)"
+	cmake --preset windows -B $(BUILD_WINDOWS) -DTESSALY_LINUX_BUILD=$(abspath $(BUILD))
 	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
 	WINEDEBUG=-all ctest --test-dir $(BUILD_WINDOWS) --output-on-failure -j $(JOBS)
 

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
         tessaly::cli::MarkTerminal(out, terminal.utf8);
     }
 
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = tessaly::Utf8Arguments(argc, argv);
+    const std::vector<std::string_view> args(arguments.begin(), arguments.end());
     const int code = Run(args, out, std::cerr);
     out.flush();
     if (const int error = outBuffer.error(); error != 0) {

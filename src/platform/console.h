@@ -1,6 +1,14 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace tessaly {
+
+// The program's arguments (without its name) in UTF-8: as given on POSIX,
+// from the UTF-16 command line on Windows (where argv holds the ANSI code
+// page's approximations).
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Sets up the standard streams of a command-line program: bytes go out as
 // written (no "\r\n" for "\n" on Windows, where the console is also told to

@@ -1,6 +1,7 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <csignal>
 #include <cstring>
@@ -8,6 +9,10 @@
 #include "platform/console.h"
 
 namespace tessaly {
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return {argv + std::min(argc, 1), argv + argc};
+}
 
 void PrepareStandardStreams() { std::signal(SIGPIPE, SIG_IGN); }
 
