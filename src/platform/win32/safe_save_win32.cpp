@@ -59,13 +59,6 @@ std::optional<FileIdentity> IdentityOfDescriptor(int fd) {
     return IdentityOfHandle(reinterpret_cast<HANDLE>(handle));
 }
 
-std::string ReadFileConflict(const FileIdentity& output, std::span<const std::string> readFrom) {
-    for (const std::string& path : readFrom) {
-        if (IdentityOfPath(path) == output) return "It is the file being read (" + path + ")";
-    }
-    return {};
-}
-
 SaveResult SaveAtomically(const std::string& target,
                           const std::function<void(std::ostream&)>& write,
                           const SaveOptions& options) {
