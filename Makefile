@@ -3,9 +3,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs the worker-thread paths
 # under ThreadSanitizer and each fuzz target for a minute, and builds and tests
 # Release builds with GCC and clang.
-# `make windows` cross-builds the Windows side (platform layer, core, the CLI)
-# with MinGW-w64 and runs its tests under Wine; it is not part of `make test`
-# yet.
+# `make windows` cross-builds the Windows side (platform layer, core, the CLI
+# and their tests) with MinGW-w64 and runs the tests under Wine; `make test`
+# runs it last.
 # `make package` builds tessaly_<version>_<arch>.deb in $(BUILD_RELEASE_GCC).
 #
 # Every build folder is one of the presets in CMakePresets.json (warnings are
@@ -31,13 +31,13 @@ SAMPLE     := $(BUILD)/sample/index.dat
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core ccache
 PACKAGE_PACKAGES := dpkg-dev file
-TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev \
-                 $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream man-db bash-completion \
-                 python3-libmsiecf
-# data/icons/render.sh renders the icon's PNGs from its SVG.
-ICON_PACKAGES := librsvg2-bin
 # The Windows cross-build: the compiler, GoogleTest's sources and Wine.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix googletest wine64
+TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev \
+                 $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream man-db bash-completion \
+                 python3-libmsiecf $(WINDOWS_PACKAGES)
+# data/icons/render.sh renders the icon's PNGs from its SVG.
+ICON_PACKAGES := librsvg2-bin
 # The benchmarks measure against ripgrep, GNU find, msiecfexport and pasco.
 BENCH_PACKAGES := ripgrep hyperfine time findutils libmsiecf-utils pasco
 
@@ -112,15 +112,17 @@ test-release: test-deps
 	cmake --build $(BUILD_RELEASE_CLANG) -j $(JOBS)
 	ctest --test-dir $(BUILD_RELEASE_CLANG) --output-on-failure -j $(JOBS) -E '^(package_deb|window_screenshots)$$'
 
-test: test-fast test-asan test-tsan fuzz-smoke test-release
+test: test-fast test-asan test-tsan fuzz-smoke test-release windows
 
-# The Windows build and its tests under Wine (quietly: WINEDEBUG=-all).
+# The Windows build and its tests under Wine: quietly (WINEDEBUG=-all), and
+# without the offers to install Mono and Gecko that a new Wine prefix makes.
 # The Linux build gives the outputs tessaly-cli.exe must match.
 windows: build
 	@$(MAKE) --no-print-directory install-packages WANT="$(WINDOWS_PACKAGES)"
 	cmake --preset windows -B $(BUILD_WINDOWS) -DTESSALY_LINUX_BUILD=$(abspath $(BUILD))
 	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
-	WINEDEBUG=-all ctest --test-dir $(BUILD_WINDOWS) --output-on-failure -j $(JOBS)
+	WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+	  ctest --test-dir $(BUILD_WINDOWS) --output-on-failure -j $(JOBS)
 
 package: deps
 	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGE_PACKAGES)"
