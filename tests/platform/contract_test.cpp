@@ -3,6 +3,9 @@
 // against the Win32 files under Windows (or Wine). Only the standard library
 // makes the fixtures, so the suite builds wherever the platform layer does.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -153,6 +156,45 @@ TEST(PlatformWalk, PathsLongerThanMaxPath) {
     ASSERT_EQ(visitor.found, std::vector<std::string>{root.file(LongChain() + "/deep.dat")});
     EXPECT_GT(visitor.found[0].size(), 300u);
     EXPECT_EQ(visitor.sizes[0], 2u);
+}
+
+// Makes `link` a symbolic link to `target`; false where the system cannot
+// (Wine 8 reports success and makes nothing).
+bool MakeLink(const std::string& target, const std::string& link, bool folder) {
+#ifdef _WIN32
+    const DWORD flags =
+        (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+    return ::CreateSymbolicLinkW(fs::u8path(link).c_str(), fs::u8path(target).c_str(), flags) &&
+           ::GetFileAttributesW(fs::u8path(link).c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+    std::error_code ec;
+    if (folder) {
+        fs::create_directory_symlink(fs::u8path(target), fs::u8path(link), ec);
+    } else {
+        fs::create_symlink(fs::u8path(target), fs::u8path(link), ec);
+    }
+    return !ec;
+#endif
+}
+
+// A link to a folder below the root is never entered (a junction or symbolic
+// link on Windows); a link to a wanted file is reported with its target's
+// size, a dangling one is left out.
+TEST(PlatformWalk, LinksBelowTheRootAreNotEntered) {
+    Folder root;
+    root.write("real/inside.dat", "1234");
+    if (!MakeLink(root.file("real"), root.file("link"), true)) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
+    ASSERT_TRUE(MakeLink(root.file("real/inside.dat"), root.file("to.dat"), false));
+    ASSERT_TRUE(MakeLink(root.file("gone.txt"), root.file("dangling.dat"), false));
+    std::atomic<bool> stop{false};
+    Recorder visitor;
+    ASSERT_TRUE(WalkFolders(root.path(), visitor, stop).ok());
+    std::vector<std::string> found = visitor.found;
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{root.file("real/inside.dat"), root.file("to.dat")}));
+    for (const std::uint64_t size : visitor.sizes) EXPECT_EQ(size, 4u);
 }
 
 TEST(PlatformFiles, FileSourceReadsAtAnyOffset) {

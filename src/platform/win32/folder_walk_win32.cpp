@@ -102,14 +102,15 @@ class FolderWalk {
         const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // Junctions and symbolic links are never entered below the root.
         const bool reparse = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (folder) {
-            if (!reparse && visitor_.entersFolder(name)) frame.subfolders.push_back(name);
+        if (folder && !reparse) {
+            if (visitor_.entersFolder(name)) frame.subfolders.push_back(name);
             return;
         }
         if (!visitor_.wantsFile(name)) return;
         found_.assign(path_, 0, frame.baseLength).append(name);
         std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-        // A link is sized by the file it points to; a dangling one is left out.
+        // A link is sized by the file it points to; a dangling one, or one to
+        // a folder (whatever the link itself is marked), is left out.
         if (reparse && !TargetSize(found_, size)) return;
         visitor_.fileFound(found_, size);
     }
