@@ -3,6 +3,9 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, runs the worker-thread paths
 # under ThreadSanitizer and each fuzz target for a minute, and builds and tests
 # Release builds with GCC and clang.
+# `make windows` cross-builds the Windows side (platform layer, core, the CLI
+# and their tests) with MinGW-w64 and runs the tests under Wine; `make test`
+# runs it last.
 # `make package` builds tessaly_<version>_<arch>.deb in $(BUILD_RELEASE_GCC).
 #
 # Every build folder is one of the presets in CMakePresets.json (warnings are
@@ -14,6 +17,7 @@ BUILD_TSAN ?= build-tsan
 BUILD_FUZZ ?= build-fuzz
 BUILD_RELEASE_GCC   ?= build-release-gcc
 BUILD_RELEASE_CLANG ?= build-release-clang
+BUILD_WINDOWS ?= build-windows
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 SAMPLE     := $(BUILD)/sample/index.dat
@@ -27,9 +31,11 @@ SAMPLE     := $(BUILD)/sample/index.dat
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev fonts-dejavu-core ccache
 PACKAGE_PACKAGES := dpkg-dev file
+# The Windows cross-build: the compiler, GoogleTest's sources and Wine.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix googletest wine64
 TEST_PACKAGES := xvfb xauth xdotool imagemagick chromium clang libclang-rt-14-dev \
                  $(PACKAGE_PACKAGES) lintian desktop-file-utils appstream man-db bash-completion \
-                 python3-libmsiecf
+                 python3-libmsiecf $(WINDOWS_PACKAGES)
 # data/icons/render.sh renders the icon's PNGs from its SVG.
 ICON_PACKAGES := librsvg2-bin
 # The benchmarks measure against ripgrep, GNU find, msiecfexport and pasco.
@@ -38,7 +44,7 @@ BENCH_PACKAGES := ripgrep hyperfine time findutils libmsiecf-utils pasco
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps test-deps install-packages build run test test-fast test-asan test-tsan fuzz-smoke \
-        test-release package icons bench clean
+        test-release windows package icons bench clean
 
 deps:
 	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGES)"
@@ -106,7 +112,17 @@ test-release: test-deps
 	cmake --build $(BUILD_RELEASE_CLANG) -j $(JOBS)
 	ctest --test-dir $(BUILD_RELEASE_CLANG) --output-on-failure -j $(JOBS) -E '^(package_deb|window_screenshots)$$'
 
-test: test-fast test-asan test-tsan fuzz-smoke test-release
+test: test-fast test-asan test-tsan fuzz-smoke test-release windows
+
+# The Windows build and its tests under Wine: quietly (WINEDEBUG=-all), and
+# without the offers to install Mono and Gecko that a new Wine prefix makes.
+# The Linux build gives the outputs tessaly-cli.exe must match.
+windows: build
+	@$(MAKE) --no-print-directory install-packages WANT="$(WINDOWS_PACKAGES)"
+	cmake --preset windows -B $(BUILD_WINDOWS) -DTESSALY_LINUX_BUILD=$(abspath $(BUILD))
+	cmake --build $(BUILD_WINDOWS) -j $(JOBS)
+	WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+	  ctest --test-dir $(BUILD_WINDOWS) --output-on-failure -j $(JOBS)
 
 package: deps
 	@$(MAKE) --no-print-directory install-packages WANT="$(PACKAGE_PACKAGES)"
@@ -123,4 +139,5 @@ bench: build
 	bench/run_all.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE_GCC) $(BUILD_RELEASE_CLANG)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE_GCC) $(BUILD_RELEASE_CLANG) \
+	  $(BUILD_WINDOWS)

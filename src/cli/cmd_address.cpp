@@ -10,6 +10,7 @@
 #include "core/actions/addresses.h"
 #include "core/actions/lookup_services.h"
 #include "core/actions/url_rules.h"
+#include "core/app/install_layout.h"
 #include "core/settings/settings_store.h"
 #include "core/ui/texts.h"
 #include "platform/files.h"

@@ -1,18 +1,17 @@
 // tessaly-cli records PATH [--format tsv|csv|jsonl|bodyfile|html] [-o OUT] [--fragments]
-#include <sys/stat.h>
-
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "core/export/record_export.h"
-#include "core/io/safe_save.h"
 #include "core/records/records_reader.h"
 #include "core/search/index_search.h"
+#include "platform/safe_save.h"
 
 namespace tessaly::cli {
 namespace {
@@ -203,12 +202,11 @@ int RunRecords(std::span<const std::string_view> args, std::ostream& out, std::o
 
     // The output must be none of the files read: a single file is checked
     // before anything is written, each file below a folder before it is read.
-    struct stat target {};
-    const bool targetExists = !a.out.empty() && ::stat(a.out.c_str(), &target) == 0;
+    const std::optional<FileIdentity> target = a.out.empty() ? std::nullopt : IdentityOfPath(a.out);
     const OutputCheck check = [&](const std::string& path) {
         const std::span<const std::string> read(&path, 1);
         if (a.out.empty()) return OutputConflict(out, read);
-        return targetExists ? ReadFileConflict(target, read) : std::string();
+        return target ? ReadFileConflict(*target, read) : std::string();
     };
 
     bool allRead = true;

@@ -1,14 +1,10 @@
 // tessaly-cli: the scripting front end. It shares the core with the window,
 // reads the settings file where a command needs it, and never writes the
 // settings or the log.
-#include <langinfo.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <clocale>
-#include <csignal>
-#include <cstring>
 #include <iostream>
 #include <string_view>
 #include <system_error>
@@ -17,7 +13,8 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "core/app/identity.h"
-#include "core/io/fd_stream.h"
+#include "platform/console.h"
+#include "platform/fd_stream.h"
 
 namespace {
 
@@ -63,24 +60,24 @@ int main(int argc, char** argv) {
     // A write to a pipe or FIFO whose reader has gone fails with EPIPE instead
     // of ending the program on the spot, so that a save can clean up and say
     // what happened.
-    std::signal(SIGPIPE, SIG_IGN);
+    tessaly::PrepareStandardStreams();
 
     tessaly::FdStreamBuf outBuffer(STDOUT_FILENO);
     std::ostream out(&outBuffer);
-    if (::isatty(STDOUT_FILENO) == 1) {
-        std::setlocale(LC_CTYPE, "");
-        tessaly::cli::MarkTerminal(out, std::strcmp(::nl_langinfo(CODESET), "UTF-8") == 0);
+    if (const tessaly::TerminalOutput terminal = tessaly::StandardOutputTerminal();
+        terminal.isTerminal) {
+        tessaly::cli::MarkTerminal(out, terminal.utf8);
     }
 
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = tessaly::Utf8Arguments(argc, argv);
+    const std::vector<std::string_view> args(arguments.begin(), arguments.end());
     const int code = Run(args, out, std::cerr);
     out.flush();
     if (const int error = outBuffer.error(); error != 0) {
         if (error == EPIPE) {
             // The reader of the standard output has gone (`| head`): end as
             // every program in a pipeline does then, quietly, by SIGPIPE.
-            std::signal(SIGPIPE, SIG_DFL);
-            std::raise(SIGPIPE);
+            tessaly::EndAsBrokenPipe();
         }
         std::cerr << "Error: cannot write standard output: "
                   << std::generic_category().message(error) << "\n";

@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <ios>
+#include <optional>
 #include <ostream>
 
-#include "core/io/fd_stream.h"
-#include "core/io/safe_save.h"
 #include "core/io/terminal_text.h"
+#include "platform/fd_stream.h"
+#include "platform/safe_save.h"
 
 namespace tessaly::cli {
 
@@ -76,7 +77,10 @@ bool WritesToRegularFile(std::ostream& out) {
 
 std::string OutputConflict(std::ostream& out, std::span<const std::string> readFrom) {
     struct stat info {};
-    return OutputStatus(out, info) ? ReadFileConflict(info, readFrom) : std::string();
+    if (!OutputStatus(out, info)) return {};
+    const auto* buf = dynamic_cast<const FdStreamBuf*>(out.rdbuf());
+    const std::optional<FileIdentity> output = IdentityOfDescriptor(buf->fd());
+    return output ? ReadFileConflict(*output, readFrom) : std::string();
 }
 
 }  // namespace tessaly::cli

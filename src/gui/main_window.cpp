@@ -26,6 +26,7 @@
 #include "core/actions/result_writer.h"
 #include "core/actions/url_rules.h"
 #include "core/app/identity.h"
+#include "core/app/install_layout.h"
 #include "core/app/startup.h"
 #include "core/export/record_export.h"
 #include "core/extract/codepage.h"

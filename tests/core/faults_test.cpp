@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/actions/result_writer.h"
+#include "core/app/install_layout.h"
 #include "core/extract/scanner.h"
 #include "core/search/index_search.h"
 #include "core/settings/app_log.h"

@@ -1,6 +1,6 @@
 // Opening evidence: read only, of any path length, and without moving its
 // access time where the system allows.
-#include "core/io/open_file.h"
+#include "platform/posix/open_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

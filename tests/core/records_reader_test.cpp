@@ -17,6 +17,7 @@
 #include "core/extract/contents_rows.h"
 #include "core/records/index_dat_format.h"
 #include "support/child_process.h"
+#include "support/failing_source.h"
 #include "support/index_dat_writer.h"
 #include "support/record_collector.h"
 #include "support/reference_scan.h"
@@ -320,28 +321,6 @@ TEST(RecordsReader, StructureLeadingAnywhereIsIgnored) {
     EXPECT_EQ(read.records[1].location, "http://b.example/");
 }
 
-// A source that reads up to `failFrom` and fails from there, like a disk
-// with a bad sector.
-class FailingSource final : public ByteSource {
-  public:
-    FailingSource(std::string_view data, std::uint64_t failFrom)
-        : data_(data), failFrom_(failFrom) {}
-    std::int64_t readAt(std::uint64_t offset, std::span<unsigned char> into) override {
-        if (offset >= failFrom_) {
-            errno = EIO;
-            return -1;
-        }
-        const auto n =
-            static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), failFrom_ - offset));
-        return BufferSource(data_).readAt(offset, into.first(n));
-    }
-    std::uint64_t size() const override { return data_.size(); }
-
-  private:
-    std::string_view data_;
-    std::uint64_t failFrom_;
-};
-
 TEST(RecordsReader, ReadErrorEndsTheReadWithItsReason) {
     // Records after the last hash table and no LEAK chain, so that the walk
     // is what meets the bad part.
@@ -352,7 +331,7 @@ TEST(RecordsReader, ReadErrorEndsTheReadWithItsReason) {
     const std::string bytes = test::BuildIndexDat(entries);
     for (const bool fragments : {false, true}) {
         for (const std::uint64_t failFrom : {std::uint64_t{100}, bytes.size() - 0x8000}) {
-            FailingSource source(bytes, failFrom);
+            test::FailingSource source(bytes, failFrom, EIO);
             test::CollectingSink sink;
             const RecordsOutcome outcome = ReadRecords(source, sink, {"index.dat", fragments});
             EXPECT_EQ(outcome.failure, RecordsOutcome::Failure::Unreadable) << failFrom;

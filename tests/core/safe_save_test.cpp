@@ -1,6 +1,6 @@
 // Saving a result file: whatever the target is, nothing read is harmed, no
 // half-written file is left behind, and a failure says why.
-#include "core/io/safe_save.h"
+#include "platform/safe_save.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

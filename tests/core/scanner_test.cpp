@@ -1,15 +1,16 @@
 #include "core/extract/scanner.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "core/extract/prefilter.h"
+#include "support/failing_source.h"
 #include "support/reference_scan.h"
 #include "support/temp_dir.h"
 
@@ -229,6 +230,7 @@ TEST(Scanner, MissingFileAndFolderReportTheSystemError) {
               "Error: 2 No such file or directory Tessaly");
 }
 
+#ifndef _WIN32
 TEST(Scanner, UnreadableFileReportsPermissionDenied) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
     TempDir dir;
@@ -238,6 +240,39 @@ TEST(Scanner, UnreadableFileReportsPermissionDenied) {
     const ScanOutcome outcome = ScanFile(dir.file("locked.dat"), sink);
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.error.ReportText(), "Error: 13 Permission denied Tessaly");
+}
+#endif  // _WIN32
+
+// A read that fails in the middle of the file (a bad sector) ends the scan
+// with the system's error; the rows wholly before the bad part were
+// delivered, none after it, whatever the block size.
+TEST(Scanner, ReadErrorMidwayEndsTheScanWithItsReason) {
+    std::string file;
+    for (int i = 0; file.size() < 20000; ++i) {
+        file += "http://host/" + std::to_string(i) + '\0' + std::string(40, '\x01');
+    }
+    const auto all = ReferenceScan(file);
+    for (const std::uint64_t failFrom : {std::uint64_t{0}, std::uint64_t{149}, std::uint64_t{4096},
+                                         std::uint64_t{12345}, file.size() - 1}) {
+        std::vector<ReferenceRow> before;
+        for (const auto& row : all) {
+            if (row.position + kEntryLength <= failFrom) before.push_back(row);
+        }
+        for (std::size_t block : {1, 150, 4096, 1 << 20}) {
+            test::FailingSource source(file, failFrom, EIO);
+            RecordingSink sink;
+            ProgressiveScan scan(source, sink, block);
+            EXPECT_FALSE(scan.advanceTo(file.size() + 1));
+            const ScanOutcome& outcome = scan.outcome();
+            EXPECT_FALSE(outcome.ok);
+            EXPECT_EQ(outcome.error.ReportText(), "Error: 5 Input/output error Tessaly");
+            EXPECT_EQ(sink.rows, before) << "fail from " << failFrom << " block " << block;
+            EXPECT_EQ(outcome.rows, before.size());
+            // Once failed, it stays failed without reading again.
+            EXPECT_FALSE(scan.advanceTo(file.size() + 1));
+            EXPECT_EQ(source.failures(), 1);
+        }
+    }
 }
 
 class StopAfterRows : public RowSink {
@@ -282,15 +317,16 @@ TEST(Scanner, PositionsPastFourGibibytes) {
 #endif
     TempDir dir;
     const std::string path = dir.file("huge.dat");
-    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
-    ASSERT_GE(fd, 0);
     const std::uint64_t mark = std::uint64_t{1} << 32;
     const std::string entry = "http://far/";
-    ASSERT_EQ(::pwrite(fd, entry.data(), entry.size(), static_cast<off_t>(mark - 5)),
-              static_cast<ssize_t>(entry.size()));
-    ASSERT_EQ(::pwrite(fd, entry.data(), entry.size(), static_cast<off_t>(mark + 1000)),
-              static_cast<ssize_t>(entry.size()));
-    ::close(fd);
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        for (const std::uint64_t at : {mark - 5, mark + 1000}) {
+            out.seekp(static_cast<std::streamoff>(at));
+            out.write(entry.data(), static_cast<std::streamsize>(entry.size()));
+        }
+        ASSERT_TRUE(out.flush());
+    }
     RecordingSink sink;
     const ScanOutcome outcome = ScanFile(path, sink);
     ASSERT_TRUE(outcome.ok) << outcome.error.ReportText();

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/search/index_search.h"
-#include "core/search/mount_table.h"
+#include "platform/mount_table.h"
 #include "support/temp_dir.h"
 
 namespace tessaly {

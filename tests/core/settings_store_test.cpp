@@ -19,13 +19,16 @@ TEST(SettingsFileName, SpacesBecomeUnderscores) {
 }
 
 TEST(SettingsStore, PathAddsASeparatorOnlyWhenMissing) {
+    const std::string sep(1, kSeparator);
     struct Case {
-        const char* folder;
-        const char* expected;
+        std::string folder;
+        std::string expected;
     };
     for (const Case& c :
-         {Case{"/opt/tessaly", "/opt/tessaly/Tessaly.ini"},
-          Case{"/opt/tessaly/", "/opt/tessaly/Tessaly.ini"}, Case{"/", "/Tessaly.ini"}}) {
+         {Case{sep + "opt" + sep + "tessaly", sep + "opt" + sep + "tessaly" + sep + "Tessaly.ini"},
+          Case{sep + "opt" + sep + "tessaly" + sep,
+               sep + "opt" + sep + "tessaly" + sep + "Tessaly.ini"},
+          Case{sep, sep + "Tessaly.ini"}}) {
         EXPECT_EQ(SettingsStore(c.folder).settingsFilePath(), c.expected) << c.folder;
     }
 }

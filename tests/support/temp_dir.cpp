@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
@@ -16,6 +17,17 @@ TempDir::TempDir() {
     std::error_code ec;
     fs::path base = fs::temp_directory_path(ec);
     if (ec) base = "/tmp";
+#ifdef _WIN32
+    // No mkdtemp: a random name, taken only when create_directory made it.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate = base / ("tessaly-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate, ec)) path_ = candidate.string();
+    }
+    if (path_.empty()) {
+        throw std::runtime_error("cannot create a temporary folder under " + base.string());
+    }
+#else
     std::string pattern = (base / "tessaly-test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
@@ -23,6 +35,7 @@ TempDir::TempDir() {
         throw std::runtime_error("cannot create a temporary folder under " + base.string());
     }
     path_ = buffer.data();
+#endif
 }
 
 TempDir::~TempDir() {

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "core/extract/contents_rows.h"
-#include "core/io/safe_save.h"  // SaveAtomically, which every save and export uses
 #include "core/search/index_file_row.h"
+#include "platform/safe_save.h"  // SaveAtomically, which every save and export uses
 
 namespace tessaly {
 

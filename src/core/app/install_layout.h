@@ -24,4 +24,24 @@ std::string InstalledDataFolder(std::string_view exeFolder);
 // data folder.
 std::vector<std::string> HelpPageCandidates(std::string_view exeFolder);
 
+// False when IsBlank(path); otherwise RegularFileMatches(path): `path`, whose
+// last component may hold the wildcards '*' and '?', names at least one
+// regular file that is not hidden.
+bool FileExists(const std::string& path);
+
+// Where the settings file and the log live: `exeFolder` when the program may
+// write there (portable use) and it is not an installed program, one with
+// InstalledDataFolder(exeFolder) beside it; otherwise the per-user
+// configuration folder (UserConfigFolder()) followed by "Tessaly". So root
+// running an installed program writes nothing into the system's program
+// folder. FindAppFolder only names it (for readers such as the command line,
+// which must leave the disk as it was); ResolveAppFolder also creates the
+// per-user folder when missing.
+std::string FindAppFolder(const std::string& exeFolder);
+std::string ResolveAppFolder(const std::string& exeFolder);
+
+// The help page Help > Contents opens for a program in `exeFolder`: the first
+// of HelpPageCandidates(exeFolder) for which FileExists holds; "" when none.
+std::string FindHelpPage(const std::string& exeFolder);
+
 }  // namespace tessaly

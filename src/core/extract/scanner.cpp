@@ -1,10 +1,7 @@
 #include "core/extract/scanner.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <system_error>
@@ -13,7 +10,6 @@
 #include "core/app/ascii_case.h"
 #include "core/app/identity.h"
 #include "core/extract/prefilter.h"
-#include "core/io/open_file.h"
 
 namespace tessaly {
 namespace {
@@ -59,8 +55,6 @@ int MatchAt(const unsigned char* p, std::size_t avail) {
     }
     return -1;
 }
-
-ScanError SystemError(int number) { return ScanError::FromNumber(number); }
 
 class Scanner {
   public:
@@ -113,8 +107,10 @@ std::string ScanError::ReportText() const {
     return "Error: " + std::to_string(number) + " " + description + " " + source;
 }
 
-ScanError ScanError::FromNumber(int number) {
-    return {number, std::generic_category().message(number), std::string(kTitle)};
+ScanError ScanError::FromNumber(int number) { return From(SystemError::FromNumber(number)); }
+
+ScanError ScanError::From(const SystemError& error) {
+    return {error.number, error.description, std::string(kTitle)};
 }
 
 // The block loop: reads `blockSize` fresh bytes per step behind the at most
@@ -171,17 +167,17 @@ bool ProgressiveScan::advanceTo(std::uint64_t position, const std::atomic<bool>*
             std::memmove(s.buf.data(), s.buf.data() + tested, s.len - tested);
             s.len -= tested;
             s.base = s.next;
-            const std::int64_t got =
+            const Result<std::size_t> got =
                 s.source.readAt(s.base + s.len, {s.buf.data() + s.len, s.blockSize});
-            if (got < 0) {
+            if (!got) {
                 s.outcome.ok = false;
-                s.outcome.error = SystemError(errno);
+                s.outcome.error = ScanError::From(got.error());
                 s.ended = true;
                 break;
             }
-            s.len += static_cast<std::size_t>(got);
+            s.len += *got;
             std::fill_n(s.buf.data() + s.len, detail::kPrefilterSlack, 0);
-            s.atEnd = got == 0;
+            s.atEnd = *got == 0;
             continue;
         }
         const std::uint64_t fileLength = s.base + s.len;
@@ -212,16 +208,14 @@ void ScanBytes(std::string_view data, RowSink& sink) {
 
 ScanOutcome ScanFile(const std::string& path, RowSink& sink, const std::atomic<bool>* stop,
                      std::size_t blockSize) {
-    ReadOpened opened = OpenForReading(path);
-    if (!opened.file) {
+    const auto source = OpenFileSource(path);
+    if (!source) {
         ScanOutcome failed;
         failed.ok = false;
-        failed.error = {opened.error, opened.reason, std::string(kTitle)};
+        failed.error = ScanError::From(source.error());
         return failed;
     }
-    const auto size = static_cast<std::uint64_t>(opened.info.st_size);
-    FileSource source(opened.file.release(), size);
-    return Scan(source, sink, stop, blockSize);
+    return Scan(**source, sink, stop, blockSize);
 }
 
 }  // namespace tessaly

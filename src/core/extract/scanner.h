@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/extract/contents_rows.h"
-#include "core/io/byte_source.h"
+#include "platform/byte_source.h"
 
 namespace tessaly {
 
@@ -33,6 +33,7 @@ struct ScanError {
     // The error of system error number `number` (ENOMEM when memory runs
     // out), with the system's description and this program as its source.
     static ScanError FromNumber(int number);
+    static ScanError From(const SystemError& error);
 };
 
 struct ScanOutcome {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "core/app/ascii_case.h"
+#include "platform/clock.h"
 
 namespace tessaly {
 
@@ -104,8 +105,8 @@ std::string ShownTime(const StoredTime& time, bool localZone) {
     const std::optional<std::int64_t> seconds = UnixSeconds(time);
     if (localZone && seconds) {
         const std::time_t t = static_cast<std::time_t>(*seconds);
-        std::tm tm{};
-        if (localtime_r(&t, &tm) != nullptr) {
+        if (const std::optional<std::tm> local = LocalTimeOf(t)) {
+            const std::tm& tm = *local;
             out = std::to_string(tm.tm_year + 1900);
             out += '-';
             AppendTwo(out, tm.tm_mon + 1);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -82,21 +81,22 @@ class Window {
             const std::uint64_t want =
                 std::min(std::max<std::uint64_t>(length, kWindowBytes), end_ - offset);
             if (buf_.size() < want) buf_.resize(static_cast<std::size_t>(want));
-            const std::int64_t got =
+            const Result<std::size_t> got =
                 source_.readAt(offset, {buf_.data(), static_cast<std::size_t>(want)});
-            if (got < 0) {
-                error_ = errno;
+            if (!got) {
+                error_ = got.error();
                 base_ = held_ = 0;
                 return {};
             }
             base_ = offset;
-            held_ = static_cast<std::uint64_t>(got);
+            held_ = *got;
         }
         const std::uint64_t from = offset - base_;
         return {reinterpret_cast<const char*>(buf_.data() + from),
                 static_cast<std::size_t>(std::min(length, held_ - from))};
     }
-    int error() const { return error_; }
+    // Why the last read failed; number 0 when none did.
+    const SystemError& error() const { return error_; }
 
   private:
     ByteSource& source_;
@@ -104,7 +104,7 @@ class Window {
     std::vector<unsigned char> buf_;
     std::uint64_t base_ = 0;
     std::uint64_t held_ = 0;
-    int error_ = 0;
+    SystemError error_;
 };
 
 class Reader;
@@ -147,7 +147,7 @@ class Reader {
         for (std::uint64_t at = fmt::kDataStart; at < end_ && !outcome_.stopped;) {
             const std::string_view head = window_.view(at, 8);
             if (head.empty()) {
-                if (window_.error() != 0) return fail(window_.error());
+                if (window_.error().number != 0) return fail(window_.error());
                 break;
             }
             const Signature signature = SignatureAt(head);
@@ -155,10 +155,10 @@ class Reader {
                 at += fmt::kBlockSize;
                 continue;
             }
-            if (scan && !scan->advanceTo(at)) return fail(scan->outcome().error.number);
+            if (scan && !scan->advanceTo(at)) return fail(ScanFailure(*scan));
             if (outcome_.stopped) break;  // a fragment before this record was the last
             const std::uint64_t length = readRecord(at, signature, head);
-            if (window_.error() != 0) return fail(window_.error());
+            if (window_.error().number != 0) return fail(window_.error());
             if (outcome_.failure != RecordsOutcome::Failure::None) return outcome_;
             // At least a block on, even when the file shrank under the read.
             at += std::max<std::uint64_t>(fmt::kBlockSize, (length + fmt::kBlockSize - 1) /
@@ -166,7 +166,7 @@ class Reader {
         }
         if (scan && !outcome_.stopped &&
             !scan->advanceTo(std::numeric_limits<std::uint64_t>::max())) {
-            return fail(scan->outcome().error.number);
+            return fail(ScanFailure(*scan));
         }
         return outcome_;
     }
@@ -190,10 +190,14 @@ class Reader {
     }
 
   private:
-    RecordsOutcome fail(int number) {
+    RecordsOutcome fail(SystemError error) {
         outcome_.failure = RecordsOutcome::Failure::Unreadable;
-        outcome_.error = SystemSourceError(number);
+        outcome_.error = std::move(error);
         return outcome_;
+    }
+
+    static SystemError ScanFailure(const ProgressiveScan& scan) {
+        return {scan.outcome().error.number, scan.outcome().error.description};
     }
 
     // Reads exactly `into.size()` bytes at `offset`, or fewer at the end of
@@ -203,12 +207,12 @@ class Reader {
         if (offset >= end_) return true;
         into = into.first(
             static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), end_ - offset)));
-        const std::int64_t n = source_.readAt(offset, into);
-        if (n < 0) {
-            fail(errno);
+        const Result<std::size_t> n = source_.readAt(offset, into);
+        if (!n) {
+            fail(n.error());
             return false;
         }
-        got = static_cast<std::size_t>(n);
+        got = *n;
         return true;
     }
 
@@ -420,7 +424,7 @@ class Reader {
                                      : RecordStatus::Recovered;
         const std::string_view rec =
             span(at, blocks, knownBlocks, r.status != RecordStatus::Recovered);
-        if (window_.error() != 0) return 0;
+        if (window_.error().number != 0) return 0;
         r.allocated = allocation(at, rec.size());
         if (signature == Signature::Redirect) {
             r.type = RecordType::Redirect;
@@ -663,15 +667,14 @@ RecordsOutcome ReadRecords(ByteSource& source, RecordSink& sink, const RecordsOp
 
 RecordsOutcome ReadRecordsFile(const std::string& path, RecordSink& sink, RecordsOptions options) {
     if (options.file.empty()) options.file = path;
-    SourceError error;
-    const auto source = OpenFileSource(path, error);
+    const auto source = OpenFileSource(path);
     if (!source) {
         RecordsOutcome outcome;
         outcome.failure = RecordsOutcome::Failure::Unreadable;
-        outcome.error = error;
+        outcome.error = source.error();
         return outcome;
     }
-    return ReadRecords(*source, sink, options);
+    return ReadRecords(**source, sink, options);
 }
 
 }  // namespace tessaly

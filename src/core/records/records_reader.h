@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/io/byte_source.h"
 #include "core/records/record.h"
+#include "platform/byte_source.h"
 
 namespace tessaly {
 

@@ -2,6 +2,7 @@
 
 #include "core/app/ascii_case.h"
 #include "core/app/identity.h"
+#include "platform/folder_walk.h"
 
 namespace tessaly {
 
@@ -42,6 +43,36 @@ std::string FormatHundredths(std::uint64_t hundredths) {
 }
 
 std::string FormatSizeKB(std::uint64_t bytes) { return FormatHundredths(HundredthsOf(bytes, 10)); }
+
+namespace {
+
+// The walk's rules: index.dat files are sought, hidden folders (a name
+// beginning with '.') are not entered.
+class IndexFileVisitor final : public FolderVisitor {
+  public:
+    explicit IndexFileVisitor(WalkSink& sink) : sink_(sink) {}
+    bool wantsFile(std::string_view name) const override { return QualifiesAsIndexFile(name); }
+    bool entersFolder(std::string_view name) const override { return name.front() != '.'; }
+    void enteringFolder(const std::string& base) override { sink_.enteringFolder(base); }
+    void fileFound(const std::string& path, std::uint64_t size) override {
+        found_.location = path;
+        found_.size = size;
+        sink_.fileFound(found_);
+    }
+
+  private:
+    WalkSink& sink_;
+    FoundFile found_;
+};
+
+}  // namespace
+
+WalkOutcome SearchFolderTree(const std::string& root, WalkSink& sink,
+                             const std::atomic<bool>& stop) {
+    IndexFileVisitor visitor(sink);
+    const Result<void> walked = WalkFolders(root, visitor, stop);
+    return {walked ? 0 : walked.error().number};
+}
 
 std::string DefaultSearchRoot() {
 #ifdef _WIN32

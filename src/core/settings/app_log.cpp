@@ -1,14 +1,11 @@
 #include "core/settings/app_log.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <mutex>
 
 #include "core/app/identity.h"
+#include "platform/clock.h"
+#include "platform/files.h"
 
 namespace tessaly {
 namespace {
@@ -22,30 +19,7 @@ std::mutex& LogMutex() {
 
 std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    return local;
-}
-
-// Appends `bytes` to the file at `path`, creating it when missing. O_APPEND
-// puts each write at the end even while another program appends too; the
-// non-blocking open keeps a FIFO without a reader from hanging the caller.
-void AppendToFile(const std::string& path, std::string_view bytes) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) return;
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    return LocalTimeOf(now).value_or(std::tm{});
 }
 
 }  // namespace
@@ -59,33 +33,18 @@ std::string AppLog::defaultPath() const {
 void AppLog::write(std::string_view message) {
     try {
         const std::lock_guard<std::mutex> lock(LogMutex());
-        AppendToFile(currentPath(), FormatLine(LocalNow(), message));
+        // A line that cannot be written is lost: the log has nowhere to tell.
+        const Result<void> appended = AppendToFile(currentPath(), FormatLine(LocalNow(), message));
+        static_cast<void>(appended);
     } catch (...) {
         // Out of memory or a lock failure: the line is lost, the caller carries on.
     }
 }
 
-AppLog::SettingsStamp AppLog::StampOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        SettingsStamp failed;
-        failed.statError = errno != 0 ? errno : -1;
-        return failed;
-    }
-    return {0,
-            static_cast<std::uint64_t>(st.st_dev),
-            static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::int64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec),
-            static_cast<std::int64_t>(st.st_mtim.tv_nsec),
-            static_cast<std::int64_t>(st.st_ctim.tv_sec),
-            static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
-}
-
 const std::string& AppLog::currentPath() {
     // The stamp is taken before the read, so a change made while the key is
     // read shows as a new stamp on the next call.
-    const SettingsStamp now = StampOf(settings_.settingsFilePath());
+    const FileStamp now = StampOfFile(settings_.settingsFilePath());
     if (!haveStamp_ || !(now == stamp_)) {
         path_ = settings_.read("Settings", "AppLog", defaultPath());
         stamp_ = now;

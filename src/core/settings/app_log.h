@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/settings/settings_store.h"
+#include "platform/files.h"
 
 namespace tessaly {
 
@@ -36,28 +37,13 @@ class AppLog {
     static std::string FormatLine(const std::tm& local, std::string_view message);
 
   private:
-    // What a stat of the settings file tells about its content: two equal
-    // stamps are taken for the same file with the same bytes.
-    struct SettingsStamp {
-        int statError = 0;  // errno of a failed stat; the fields below are then 0
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::int64_t size = 0;
-        std::int64_t modifiedSeconds = 0;
-        std::int64_t modifiedNanoseconds = 0;
-        std::int64_t changedSeconds = 0;
-        std::int64_t changedNanoseconds = 0;
-        bool operator==(const SettingsStamp&) const = default;
-    };
-    static SettingsStamp StampOf(const std::string& path);
-
     // The log's path for this call: the cached one while the settings file
     // keeps its stamp. Called with the log's lock held.
     const std::string& currentPath();
 
     const SettingsStore& settings_;
     bool haveStamp_ = false;
-    SettingsStamp stamp_;
+    FileStamp stamp_;  // of the settings file
     std::string path_;
 };
 

@@ -1,9 +1,5 @@
 #include "core/settings/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -14,6 +10,7 @@
 
 #include "core/actions/result_writer.h"
 #include "core/app/ascii_case.h"
+#include "platform/files.h"
 
 namespace tessaly::ini {
 namespace {
@@ -29,41 +26,15 @@ enum class FileState { Read, Missing, Failed };
 // the device), and the open does not block should one take the path's place
 // between the look and the open. `why` says why a read Failed.
 FileState ReadWholeFile(const std::string& path, std::string& bytes, std::string* why = nullptr) {
-    const auto failed = [&](int error) {
-        if (why) {
-            *why = error == 0 ? std::string("it is not a regular file")
-                              : std::generic_category().message(error);
-        }
-        return FileState::Failed;
-    };
-    struct stat before {};
-    if (::stat(path.c_str(), &before) != 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : failed(errno);
+    Result<std::string> read = ReadSmallFile(path);
+    if (read) {
+        bytes = std::move(*read);
+        return FileState::Read;
     }
-    if (!S_ISREG(before.st_mode)) return failed(0);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : failed(errno);
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return failed(errno);
-    if (!S_ISREG(st.st_mode)) return failed(0);
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    std::array<char, 64 * 1024> chunk{};
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
-        if (n == 0) return FileState::Read;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return failed(errno);
-        }
-        bytes.append(chunk.data(), static_cast<std::size_t>(n));
-    }
+    const int number = read.error().number;
+    if (number == ENOENT || number == ENOTDIR) return FileState::Missing;
+    if (why) *why = read.error().description;
+    return FileState::Failed;
 }
 
 bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }

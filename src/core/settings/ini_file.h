@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/io/safe_save.h"
+#include "platform/safe_save.h"
 
 // An INI reader and writer that behaves, as seen from outside, like the
 // Windows private-profile functions the settings file was designed around.

@@ -1,8 +1,11 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -10,9 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/app/identity.h"
-#include "core/app/install_layout.h"
-#include "core/app/startup.h"
 #include "platform/files.h"
 
 namespace tessaly {
@@ -80,41 +80,15 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool IsWritableFolder(const std::string& folder) {
-    return IsFolder(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* result = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 &&
-        result != nullptr && result->pw_dir != nullptr) {
-        return result->pw_dir;
-    }
-    return {};
-}
-
-// $XDG_CONFIG_HOME when it is set to an absolute path, else ~/.config.
-std::string UserConfigFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') return xdg;
-    const std::string home = HomeFolder();
-    if (home.empty()) return {};
-    return (home.back() == '/' ? home : home + '/') + ".config";
-}
-
 }  // namespace
 
-bool FileExists(const std::string& path) {
-    if (IsBlank(path)) return false;
-    const std::size_t slash = path.rfind(kSeparator);
+bool RegularFileMatches(const std::string& path) {
+    if (path.empty()) return false;
+    const std::size_t slash = path.rfind('/');
     std::string folder = ".";
     std::string_view pattern = path;
     if (slash != std::string::npos) {
-        folder = slash == 0 ? std::string(1, kSeparator) : path.substr(0, slash);
+        folder = slash == 0 ? std::string(1, '/') : path.substr(0, slash);
         pattern = std::string_view(path).substr(slash + 1);
     }
     if (pattern.empty()) pattern = "*";
@@ -134,28 +108,107 @@ std::string ExecutableFolder() {
     return ec ? std::string(".") : current.string();
 }
 
-std::string FindAppFolder(const std::string& exeFolder) {
-    if (IsWritableFolder(exeFolder) && !IsFolder(InstalledDataFolder(exeFolder))) return exeFolder;
-    std::string base = UserConfigFolder();
-    if (base.empty()) return exeFolder;
-    while (base.size() > 1 && base.back() == '/') base.pop_back();
-    return (base == "/" ? base : base + '/') + std::string(kTitle);
+bool IsWritableFolder(const std::string& folder) {
+    return IsFolder(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-std::string ResolveAppFolder(const std::string& exeFolder) {
-    const std::string folder = FindAppFolder(exeFolder);
-    if (folder != exeFolder) {
-        std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
-    }
-    return folder;
-}
+namespace {
 
-std::string FindHelpPage(const std::string& exeFolder) {
-    for (std::string& candidate : HelpPageCandidates(exeFolder)) {
-        if (FileExists(candidate)) return std::move(candidate);
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* result = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 &&
+        result != nullptr && result->pw_dir != nullptr) {
+        return result->pw_dir;
     }
     return {};
+}
+
+}  // namespace
+
+std::string UserConfigFolder() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
+    const std::string home = HomeFolder();
+    if (home.empty()) return {};
+    return (home.back() == '/' ? home : home + '/') + ".config";
+}
+
+bool CreateFolders(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return !ec;
+}
+
+FileStamp StampOfFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        FileStamp failed;
+        failed.error = errno != 0 ? errno : -1;
+        return failed;
+    }
+    return {0,
+            static_cast<std::uint64_t>(st.st_dev),
+            static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec),
+            static_cast<std::int64_t>(st.st_ctim.tv_sec),
+            static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
+}
+
+Result<std::string> ReadSmallFile(const std::string& path) {
+    // Looked at before the open, so that a FIFO is never opened; and again
+    // once open, in case it changed between the look and the open.
+    const SystemError notRegular{EINVAL, "it is not a regular file"};
+    struct stat before {};
+    if (::stat(path.c_str(), &before) != 0) return SystemError::Last();
+    if (!S_ISREG(before.st_mode)) return notRegular;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return SystemError::Last();
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return SystemError::Last();
+    if (!S_ISREG(st.st_mode)) return notRegular;
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::array<char, 64 * 1024> chunk{};
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+        if (n == 0) return bytes;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return SystemError::Last();
+        }
+        bytes.append(chunk.data(), static_cast<std::size_t>(n));
+    }
+}
+
+Result<void> AppendToFile(const std::string& path, std::string_view bytes) {
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) return SystemError::Last();
+    Result<void> status;
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            status = SystemError::Last();
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return status;
 }
 
 }  // namespace tessaly

@@ -1,10 +1,10 @@
-#include "core/io/open_file.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
+
+#include "platform/posix/open_file.h"
 
 namespace tessaly {
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <iosfwd>
 #include <streambuf>
 #include <vector>
 
@@ -31,5 +33,9 @@ class FdStreamBuf : public std::streambuf {
     int error_ = 0;
     std::vector<char> buf_;
 };
+
+// Writes what `write` writes into `fd` through an FdStreamBuf; 0 or the first
+// write error (EIO when the stream went bad without one).
+int WriteThrough(int fd, const std::function<void(std::ostream&)>& write);
 
 }  // namespace tessaly

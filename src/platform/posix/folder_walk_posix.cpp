@@ -1,8 +1,6 @@
 // The folder walk on POSIX systems: openat relative to the parent folder, one read of each
 // folder (getdents64 on Linux), and a stat call only for names that qualify or whose type
 // the directory read does not tell.
-#ifndef _WIN32
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,15 +10,15 @@
 #include <cstring>
 #include <vector>
 
-#include "core/app/identity.h"
-#include "core/io/open_file.h"
-#include "core/search/index_search.h"
-#include "core/search/mount_table.h"
+#include "platform/folder_walk.h"
+#include "platform/mount_table.h"
+#include "platform/posix/open_file.h"
 
 namespace tessaly {
 
 namespace {
 
+constexpr char kSeparator = '/';
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // Folder handles kept open on the path being walked, for opening subfolders relative to
 // them. A folder further up has its handle closed and opened again when the walk returns
@@ -77,8 +75,8 @@ unsigned char TypeFromMode(mode_t mode) {
 
 class FolderWalk {
   public:
-    FolderWalk(WalkSink& sink, const std::atomic<bool>& stop)
-        : sink_(sink), stop_(stop), buffer_(kReadBufferSize) {}
+    FolderWalk(FolderVisitor& visitor, const std::atomic<bool>& stop)
+        : visitor_(visitor), stop_(stop), buffer_(kReadBufferSize) {}
 
     ~FolderWalk() {
         for (Frame& frame : frames_) CloseHandle(frame.fd);
@@ -90,7 +88,8 @@ class FolderWalk {
 
     // Returns 0, or the system's error number when the root cannot be opened as a folder.
     int Run(const std::string& root) {
-        path_ = AddBackslash(root);
+        path_ = root;
+        if (path_.empty() || path_.back() != kSeparator) path_ += kSeparator;
         rootLength_ = path_.size();
         const int rootFd = OpenPath(path_, kFolderFlags);  // the root may be a link
         if (rootFd < 0) return errno;
@@ -108,7 +107,7 @@ class FolderWalk {
             const std::string_view name = TakeNextSubfolder(top);
             path_.resize(top.baseLength);
             if (IsSkippedMount(name)) continue;
-            sink_.enteringFolder(path_);
+            visitor_.enteringFolder(path_);
 
             const int parentFd = HandleOfTop();
             if (parentFd < 0) {  // the folder itself has gone meanwhile
@@ -201,29 +200,29 @@ class FolderWalk {
 
     void Consider(int folderFd, std::string_view name, unsigned char type,
                   std::string& subfolders) {
-        const bool dotName = name.front() == '.';
+        if (name == "." || name == "..") return;
+        const bool enters = visitor_.entersFolder(name);
         if (type == DT_UNKNOWN) {
-            if (dotName && !QualifiesAsIndexFile(name)) return;
+            if (!enters && !visitor_.wantsFile(name)) return;
             struct stat info {};
             if (::fstatat(folderFd, name.data(), &info, AT_SYMLINK_NOFOLLOW) != 0) return;
             type = TypeFromMode(info.st_mode);
         }
         if (type == DT_DIR) {
-            if (!dotName) {
+            if (enters) {
                 subfolders += name;
                 subfolders += '\0';
             }
             return;
         }
-        if (!QualifiesAsIndexFile(name)) return;
+        if (!visitor_.wantsFile(name)) return;
         // A link is sized by the file it points to; a dangling one, or one to a folder, is
         // left out.
         struct stat info {};
         const int follow = type == DT_LNK ? 0 : AT_SYMLINK_NOFOLLOW;
         if (::fstatat(folderFd, name.data(), &info, follow) != 0 || S_ISDIR(info.st_mode)) return;
-        found_.location.assign(path_).append(name);
-        found_.size = static_cast<std::uint64_t>(info.st_size);
-        sink_.fileFound(found_);
+        found_.assign(path_).append(name);
+        visitor_.fileFound(found_, static_cast<std::uint64_t>(info.st_size));
     }
 
     // The handle of the top frame's folder, opened again if it was closed, by whichever is
@@ -305,7 +304,7 @@ class FolderWalk {
         return false;
     }
 
-    WalkSink& sink_;
+    FolderVisitor& visitor_;
     const std::atomic<bool>& stop_;
     std::vector<char> buffer_;
     std::string path_;  // the base of the folder in hand: the root as typed plus names
@@ -313,17 +312,17 @@ class FolderWalk {
     std::vector<Frame> frames_;
     std::vector<std::string> skippedMounts_;  // relative to the root
     Released released_;
-    FoundFile found_;
+    std::string found_;
 };
 
 }  // namespace
 
-WalkOutcome SearchFolderTree(const std::string& root, WalkSink& sink,
-                             const std::atomic<bool>& stop) {
-    FolderWalk walk(sink, stop);
-    return {walk.Run(root)};
+Result<void> WalkFolders(const std::string& root, FolderVisitor& visitor,
+                         const std::atomic<bool>& stop) {
+    FolderWalk walk(visitor, stop);
+    const int error = walk.Run(root);
+    if (error != 0) return SystemError::FromNumber(error);
+    return {};
 }
 
 }  // namespace tessaly
-
-#endif  // _WIN32

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <sys/stat.h>
-
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -48,9 +48,22 @@ SaveResult SaveAtomically(const std::string& target,
                           const std::function<void(std::ostream&)>& write,
                           const SaveOptions& options = {});
 
-// The refusal for an output that is the open file with status `output`:
-// "It is the file being read (PATH)" when it is one of `readFrom`, empty
-// when it is none of them.
-std::string ReadFileConflict(const struct stat& output, std::span<const std::string> readFrom);
+// Which file a path or an open file is, whatever its name: its device (volume)
+// and its number there (inode, file index).
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the file `path` names (links followed); none when it cannot
+// be found.
+std::optional<FileIdentity> IdentityOfPath(const std::string& path);
+// The identity of the file open as C runtime descriptor `fd`.
+std::optional<FileIdentity> IdentityOfDescriptor(int fd);
+
+// The refusal for an output that is the file `output`: "It is the file being
+// read (PATH)" when it is one of `readFrom`, empty when it is none of them.
+std::string ReadFileConflict(const FileIdentity& output, std::span<const std::string> readFrom);
 
 }  // namespace tessaly

@@ -1,5 +1,3 @@
-#include "core/io/safe_save.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
@@ -16,8 +14,9 @@
 #include <ostream>
 #include <system_error>
 
-#include "core/io/fd_stream.h"
-#include "core/io/open_file.h"
+#include "platform/fd_stream.h"
+#include "platform/posix/open_file.h"
+#include "platform/safe_save.h"
 
 namespace tessaly {
 
@@ -188,15 +187,6 @@ int Locate(std::string path, Place& place) {
         }
         path = link.starts_with('/') ? link : folder + "/" + link;
     }
-}
-
-// Writes into `fd` through a stream; 0 or the first write error.
-int WriteThrough(int fd, const std::function<void(std::ostream&)>& write) {
-    FdStreamBuf buf(fd);
-    std::ostream out(&buf);
-    write(out);
-    out.flush();
-    return buf.error() != 0 ? buf.error() : (out ? 0 : EIO);
 }
 
 // Holds SIGPIPE back from the calling thread while it lives, so that a FIFO
@@ -377,16 +367,24 @@ SaveResult ReplaceRegular(const Place& place, const std::function<void(std::ostr
 
 }  // namespace
 
-std::string ReadFileConflict(const struct stat& output, std::span<const std::string> readFrom) {
-    for (const std::string& path : readFrom) {
-        const FileHandle file(path.empty() ? -1 : OpenPath(path, O_PATH | O_CLOEXEC));
-        struct stat info {};
-        if (!file || ::fstat(file.get(), &info) != 0) continue;
-        if (info.st_dev == output.st_dev && info.st_ino == output.st_ino) {
-            return "It is the file being read (" + path + ")";
-        }
-    }
-    return {};
+namespace {
+
+FileIdentity IdentityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+    const FileHandle file(path.empty() ? -1 : OpenPath(path, O_PATH | O_CLOEXEC));
+    if (!file) return std::nullopt;
+    return IdentityOfDescriptor(file.get());
+}
+
+std::optional<FileIdentity> IdentityOfDescriptor(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return std::nullopt;
+    return IdentityOf(info);
 }
 
 SaveResult SaveAtomically(const std::string& target,
@@ -396,7 +394,7 @@ SaveResult SaveAtomically(const std::string& target,
     if (const int error = Locate(target, place); error != 0) return Failed(error);
     if (place.exists) {
         if (S_ISDIR(place.info.st_mode)) return Failed(EISDIR);
-        if (std::string conflict = ReadFileConflict(place.info, options.readFrom);
+        if (std::string conflict = ReadFileConflict(IdentityOf(place.info), options.readFrom);
             !conflict.empty()) {
             return Refused(std::move(conflict));
         }

@@ -1,8 +1,9 @@
-#include "core/io/fd_stream.h"
+#include "platform/fd_stream.h"
 
 #include <unistd.h>
 
 #include <cerrno>
+#include <ostream>
 
 namespace tessaly {
 
@@ -50,6 +51,14 @@ bool FdStreamBuf::writeAll(const char* p, std::size_t n) {
         }
     }
     return error_ == 0;
+}
+
+int WriteThrough(int fd, const std::function<void(std::ostream&)>& write) {
+    FdStreamBuf buf(fd);
+    std::ostream out(&buf);
+    write(out);
+    out.flush();
+    return buf.error() != 0 ? buf.error() : (out ? 0 : EIO);
 }
 
 }  // namespace tessaly

@@ -1,4 +1,4 @@
-#include "core/search/mount_table.h"
+#include "platform/mount_table.h"
 
 #include <algorithm>
 #include <array>
@@ -7,8 +7,6 @@
 #include <iterator>
 #include <memory>
 #include <utility>
-
-#include "core/search/index_search.h"
 
 namespace tessaly {
 
@@ -95,7 +93,8 @@ std::vector<std::string> VirtualMountsBelow(const std::string& folder) {
     const std::unique_ptr<char, decltype(&std::free)> canonical(realpath(folder.c_str(), nullptr),
                                                                 &std::free);
     if (!canonical) return below;
-    const std::string base = AddBackslash(canonical.get());
+    std::string base = canonical.get();
+    if (base.back() != '/') base += '/';
     for (const std::string& point : VirtualMountPoints(text)) {
         if (point.size() > base.size() && point.starts_with(base)) {
             below.push_back(point.substr(base.size()));
