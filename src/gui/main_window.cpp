@@ -675,13 +675,12 @@ void MainWindow::popupOnRecords(const QPoint& globalPos) {
         *mnuRecordsServices_, nullptr, lookups_->services, [this](const LookupService& service) {
             lookUpRecord([&](std::string_view entry) { return LookUpAddress(service, entry); });
         });
-    for (QAction* action : recordServiceActions_) {
-        action->setEnabled(true);
-        ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
-    }
-    for (QAction* action : recordAddressActions_) {
-        action->setEnabled(true);
-        ApplyOffline(*action, offline ? texts::kLookupsOff : std::string_view());
+    const std::string_view offlineReason = offline ? texts::kLookupsOff : std::string_view();
+    for (const auto* actions : {&recordServiceActions_, &recordAddressActions_}) {
+        for (QAction* action : *actions) {
+            action->setEnabled(true);
+            ApplyOffline(*action, offlineReason);
+        }
     }
     services_.popper.popup(*mnuRecords_, globalPos);
 }
